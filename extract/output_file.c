@@ -1,0 +1,3 @@
+#include "extract/output_file.h"
+
+file_record output_file;

@@ -1,0 +1,97 @@
+#include "tests/native/test_host.h"
+#include <setjmp.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include "startup/host.h"
+
+test_host_record host_record;
+static jmp_buf stop_point;
+static int stop_armed;
+static int stop_code;
+
+void reset_test_host(void)
+{
+    memset(&host_record, 0, sizeof host_record);
+}
+
+void script_answer(int answer)
+{
+    if (host_record.answers < recorded_box_limit)
+        host_record.answer[host_record.answers++] = answer;
+}
+
+static void copy_text(char *to, const char *from)
+{
+    strncpy(to, from, recorded_text_limit - 1);
+    to[recorded_text_limit - 1] = '\0';
+}
+
+int host_message_box(enum box_owner owner, const char *text, unsigned style)
+{
+    if (host_record.boxes < recorded_box_limit) {
+        recorded_box *box = &host_record.box[host_record.boxes++];
+        box->owner = owner;
+        box->style = style;
+        copy_text(box->text, text);
+    }
+    if (host_record.next_answer < host_record.answers)
+        return host_record.answer[host_record.next_answer++];
+    return (style & 0x0F) == box_ok ? answer_ok : answer_yes;
+}
+
+void host_disable_extract(void)
+{
+    host_record.extract_disabled = 1;
+}
+
+void host_set_message_text(const char *text)
+{
+    host_record.message_text_set = 1;
+    copy_text(host_record.message_text, text);
+}
+
+void host_hide_password_row(void)
+{
+    host_record.password_row_hidden = 1;
+}
+
+void host_set_progress_text(const char *text)
+{
+    host_record.progress_updates++;
+    copy_text(host_record.progress_text, text);
+}
+
+void host_pump_one_message(void)
+{
+    host_record.pumps++;
+    if (host_record.on_pump)
+        host_record.on_pump();
+}
+
+void release_bitmaps(void)
+{
+    host_record.bitmaps_released++;
+}
+
+void host_end_process(int code)
+{
+    if (!stop_armed) {
+        fprintf(stderr, "the process was ended (code %d) outside run_until_stop\n", code);
+        abort();
+    }
+    stop_code = code;
+    longjmp(stop_point, 1);
+}
+
+int run_until_stop(void (*body)(void *), void *argument)
+{
+    stop_armed = 1;
+    if (setjmp(stop_point) != 0) {
+        stop_armed = 0;
+        return stop_code;
+    }
+    body(argument);
+    stop_armed = 0;
+    return -1;
+}
