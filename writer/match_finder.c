@@ -1,0 +1,278 @@
+/* Copy search over the entry's last 8192 bytes: a table of the last place of each byte
+ * pair, a hashed one for three bytes, and for four bytes and more either hash chains
+ * (fast) or a binary tree of the window's suffixes (thorough). */
+#include "writer/match_finder.h"
+#include "writer/copy_cost.h"
+#include <string.h>
+
+enum { tick_restart = 1u << 30, tree_mask = tree_size - 1 };
+
+static uint32_t read32(const uint8_t *p)
+{
+    return (uint32_t)p[0] | (uint32_t)p[1] << 8 | (uint32_t)p[2] << 16 | (uint32_t)p[3] << 24;
+}
+
+static uint32_t hash3(const uint8_t *p)
+{
+    return (((uint32_t)p[0] | (uint32_t)p[1] << 8 | (uint32_t)p[2] << 16) * 2654435761u) >>
+           (32 - hash_bits);
+}
+
+static uint32_t hash4(const uint8_t *p)
+{
+    return (read32(p) * 2654435761u) >> (32 - hash_bits);
+}
+
+static uint32_t hash2(const uint8_t *p)
+{
+    return (((uint32_t)p[0] | (uint32_t)p[1] << 8) * 2654435761u) >> (32 - hash_bits);
+}
+
+void match_finder_start(struct match_finder *finder, const struct match_limits *limits,
+                        window_reader reader, void *context)
+{
+    uint32_t origin = finder->origin + finder->end + window_history + 1;
+    if (finder->origin == 0 || origin >= tick_restart) {
+        memset(finder->head2, 0, sizeof finder->head2);
+        memset(finder->head3, 0, sizeof finder->head3);
+        memset(finder->head4, 0, sizeof finder->head4);
+        memset(finder->link, 0, sizeof finder->link);
+        origin = window_history + 1;
+    }
+    finder->origin = origin;
+    finder->limits = *limits;
+    finder->reader = reader;
+    finder->reader_context = context;
+    finder->reader_done = 0;
+    finder->base = 0;
+    finder->end = 0;
+    finder->next_insert = 0;
+}
+
+uint32_t window_fill(struct match_finder *finder, uint32_t pos, uint32_t want)
+{
+    if (want > window_lookahead)
+        want = window_lookahead;
+    if (finder->end - pos < want && !finder->reader_done) {
+        uint32_t keep_from = pos > window_history ? pos - window_history : 0;
+        if (keep_from > finder->base) {
+            memmove(finder->data, finder->data + (keep_from - finder->base),
+                    finder->end - keep_from);
+            finder->base = keep_from;
+        }
+        while (finder->end - pos < want && !finder->reader_done) {
+            uint32_t room = window_capacity - (finder->end - finder->base);
+            size_t got = finder->reader(finder->reader_context,
+                                        finder->data + (finder->end - finder->base), room);
+            if (got == 0)
+                finder->reader_done = 1;
+            finder->end += (uint32_t)got;
+        }
+    }
+    return finder->end - pos;
+}
+
+static uint32_t extend(const uint8_t *a, const uint8_t *b, uint32_t length, uint32_t limit)
+{
+    while (length < limit && a[length] == b[length])
+        length++;
+    return length;
+}
+
+/* Keeps, per step of 1024 in distance, the longest copy, and of those only the ones
+ * longer than every copy at a nearer step. */
+static void keep_useful(const struct match *raw, int count, struct match_list *out)
+{
+    struct match best[8] = {{0, 0}};
+    for (int i = 0; i < count; i++) {
+        int step = (int)((raw[i].distance - 1) / copy_distance_step);
+        if (raw[i].length > best[step].length)
+            best[step] = raw[i];
+    }
+    uint32_t longest = 1;
+    out->count = 0;
+    for (int step = 0; step < 8; step++) {
+        if (best[step].length > longest) {
+            out->item[out->count++] = best[step];
+            longest = best[step].length;
+        }
+    }
+}
+
+/* Adds a copy found by a walk that goes from near to far; one longer than the last at the
+ * same step of distance replaces it, so a walk leaves at most one copy per step. */
+static int record(struct match *raw, int count, uint32_t length, uint32_t distance)
+{
+    if (count > 0 && (raw[count - 1].distance - 1) / copy_distance_step ==
+                         (distance - 1) / copy_distance_step)
+        count--;
+    raw[count].length = length;
+    raw[count].distance = distance;
+    return count + 1;
+}
+
+static int reachable(const struct match_finder *finder, uint32_t tick, uint32_t candidate)
+{
+    return candidate >= finder->origin + finder->base && candidate < tick &&
+           tick - candidate <= copy_max_distance;
+}
+
+/* Walks the chain of earlier places with the same four-byte hash, nearest first. */
+static int search_chain_at(struct match_finder *finder, uint32_t pos, uint32_t limit,
+                           struct match *raw, int count, uint32_t best)
+{
+    const uint8_t *cur = window_at(finder, pos);
+    uint32_t tick = finder->origin + pos;
+    uint32_t h = hash4(cur);
+    uint32_t candidate = finder->head4[h];
+    uint32_t nice = finder->limits.nice_length;
+    finder->link[tick & tree_mask] = candidate;
+    finder->head4[h] = tick;
+    if (limit < 4 || best >= limit)
+        return count;
+    for (uint32_t depth = finder->limits.depth; depth > 0 && reachable(finder, tick, candidate);
+         depth--) {
+        const uint8_t *earlier = window_at(finder, candidate - finder->origin);
+        if (earlier[best] == cur[best] && read32(earlier) == read32(cur)) {
+            uint32_t length = extend(earlier, cur, 4, limit);
+            if (length > best) {
+                count = record(raw, count, length, tick - candidate);
+                best = length;
+                if (length >= nice || length == limit)
+                    break;
+            }
+        }
+        candidate = finder->link[candidate & tree_mask];
+    }
+    return count;
+}
+
+/* Enters pos into the binary tree of the window's suffixes, reporting on the way each
+ * copy longer than every one before it. The tree compares at most nice_length bytes. */
+static int search_tree_at(struct match_finder *finder, uint32_t pos, uint32_t limit,
+                          struct match *raw, int count, uint32_t best, int report)
+{
+    const uint8_t *cur = window_at(finder, pos);
+    uint32_t tick = finder->origin + pos;
+    uint32_t cut = limit < finder->limits.nice_length ? limit : finder->limits.nice_length;
+    uint32_t h = hash4(cur);
+    uint32_t candidate = finder->head4[h];
+    uint32_t *smaller = &finder->link[2 * (tick & tree_mask)];
+    uint32_t *larger = smaller + 1;
+    uint32_t smaller_length = 0, larger_length = 0;
+    finder->head4[h] = tick;
+    for (uint32_t depth = finder->limits.depth;; depth--) {
+        if (depth == 0 || !reachable(finder, tick, candidate)) {
+            *smaller = *larger = 0;
+            break;
+        }
+        const uint8_t *earlier = window_at(finder, candidate - finder->origin);
+        uint32_t *node = &finder->link[2 * (candidate & tree_mask)];
+        uint32_t length = smaller_length < larger_length ? smaller_length : larger_length;
+        length = extend(earlier, cur, length, cut);
+        if (report && length > best) {
+            best = length;
+            if (length == cut)
+                best = extend(earlier, cur, length, limit);
+            count = record(raw, count, best, tick - candidate);
+        }
+        if (length == cut) {
+            *smaller = node[0];
+            *larger = node[1];
+            break;
+        }
+        if (earlier[length] < cur[length]) {
+            *smaller = candidate;
+            smaller = &node[1];
+            candidate = *smaller;
+            smaller_length = length;
+        } else {
+            *larger = candidate;
+            larger = &node[0];
+            candidate = *larger;
+            larger_length = length;
+        }
+    }
+    return count;
+}
+
+static void enter_short(struct match_finder *finder, uint32_t pos, uint32_t limit)
+{
+    const uint8_t *cur = window_at(finder, pos);
+    uint32_t tick = finder->origin + pos;
+    if (limit >= 2)
+        finder->head2[hash2(cur)] = tick;
+    if (limit >= 3)
+        finder->head3[hash3(cur)] = tick;
+}
+
+void skip_matches(struct match_finder *finder, uint32_t pos)
+{
+    /* Places further back than a copy can reach from pos are left out; their bytes may
+     * have left the window during a long copy. */
+    uint32_t from = finder->next_insert;
+    if (pos > window_history && from < pos - window_history)
+        from = pos - window_history;
+    for (uint32_t p = from; p < pos; p++) {
+        uint32_t limit = finder->end - p;
+        if (finder->limits.short_copies)
+            enter_short(finder, p, limit);
+        if (limit < 4)
+            continue;
+        if (finder->limits.method == search_tree)
+            search_tree_at(finder, p, limit, NULL, 0, 0, 0);
+        else
+            search_chain_at(finder, p, 0, NULL, 0, 0);
+    }
+    if (pos > finder->next_insert)
+        finder->next_insert = pos;
+}
+
+void find_matches(struct match_finder *finder, uint32_t pos, uint32_t max_length,
+                  struct match_list *out)
+{
+    struct match raw[2 + 8];
+    const uint8_t *cur = window_at(finder, pos);
+    uint32_t tick = finder->origin + pos;
+    uint32_t available = finder->end - pos;
+    uint32_t limit = max_length < available ? max_length : available;
+    uint32_t best = 1;
+    int count = 0;
+    skip_matches(finder, pos);
+    finder->next_insert = pos + 1;
+    out->count = 0;
+    if (available < 2)
+        return;
+    if (finder->limits.short_copies && limit >= 2) {
+        uint32_t candidate = finder->head2[hash2(cur)];
+        if (reachable(finder, tick, candidate)) {
+            uint32_t length = extend(window_at(finder, candidate - finder->origin), cur, 0, limit);
+            if (length >= 2) {
+                raw[count].length = length;
+                raw[count].distance = tick - candidate;
+                best = raw[count++].length;
+            }
+        }
+        if (limit >= 3 && best < 3) {
+            candidate = finder->head3[hash3(cur)];
+            if (reachable(finder, tick, candidate)) {
+                uint32_t length = extend(window_at(finder, candidate - finder->origin), cur, 0, limit);
+                if (length >= 3) {
+                    raw[count].length = length;
+                    raw[count].distance = tick - candidate;
+                    best = raw[count++].length;
+                }
+            }
+        }
+        enter_short(finder, pos, available);
+    }
+    if (available >= 4) {
+        if (best < 3)
+            best = 3;
+        if (finder->limits.method == search_tree)
+            count = search_tree_at(finder, pos, limit, raw, count, best, 1);
+        else
+            count = search_chain_at(finder, pos, limit, raw, count, best);
+    }
+    keep_useful(raw, count, out);
+}

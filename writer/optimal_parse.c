@@ -1,0 +1,125 @@
+/* Dynamic programming over the next bytes: price[k] is the fewest bits that code the k
+ * bytes from the plan's start, arrival[k] the step that gets there that cheaply. Every
+ * copy found at a position is tried at every length it can be cut to, since the ternary
+ * number makes some shorter copies cheaper than longer ones. */
+#include "writer/optimal_parse.h"
+#include "writer/copy_cost.h"
+#include <string.h>
+
+enum { ring_mask = parse_horizon_max - 1 };
+
+void optimal_parse_start(struct optimal_parser *parser, const struct parse_limits *limits)
+{
+    parser->limits = *limits;
+    if (parser->limits.horizon > parse_horizon_max)
+        parser->limits.horizon = parse_horizon_max;
+    if (parser->limits.margin >= parser->limits.horizon)
+        parser->limits.margin = parser->limits.horizon / 2;
+    parser->searched_to = 0;
+}
+
+/* The copies at pos, searched once and kept for the later plans that cover pos again. */
+static int copies_at(struct optimal_parser *parser, struct match_finder *finder, uint32_t pos,
+                     const struct match **items)
+{
+    uint32_t slot = pos & ring_mask;
+    if (pos == parser->searched_to) {
+        struct match_list list;
+        find_matches(finder, pos, window_lookahead, &list);
+        parser->match_count[slot] = (uint8_t)list.count;
+        memcpy(parser->matches[slot], list.item, sizeof(struct match) * (size_t)list.count);
+        parser->searched_to = pos + 1;
+    }
+    *items = parser->matches[slot];
+    return parser->match_count[slot];
+}
+
+/* Relaxes every length of the copies at offset k of the plan, up to the plan's end. */
+static void try_copies(struct optimal_parser *parser, uint32_t k, uint32_t room,
+                       const struct match *items, int count, uint32_t base)
+{
+    uint32_t length = copy_min_length;
+    for (int i = 0; i < count; i++) {
+        uint32_t distance = items[i].distance;
+        uint32_t step = (distance - 1) / copy_distance_step;
+        uint32_t last = items[i].length < room ? items[i].length : room;
+        while (length <= last) {
+            /* The cost holds for the rest of this group of 16 lengths. */
+            uint32_t group_end = length + copy_length_step -
+                                 (length - copy_min_length) % copy_length_step - 1;
+            uint32_t cost = base + price_unit * (copy_field_bits +
+                            ternary_bits((length - copy_min_length) / copy_length_step * 8 + step));
+            if (group_end > last)
+                group_end = last;
+            for (; length <= group_end; length++) {
+                if (cost < parser->price[k + length]) {
+                    parser->price[k + length] = cost;
+                    parser->arrival[k + length].length = length;
+                    parser->arrival[k + length].distance = distance;
+                }
+            }
+        }
+    }
+}
+
+int optimal_parse_next(struct optimal_parser *parser, struct match_finder *finder, uint32_t pos,
+                       const struct symbol_prices *prices, int max_steps,
+                       struct parse_step *steps)
+{
+    uint32_t horizon = parser->limits.horizon;
+    uint32_t available = window_fill(finder, pos, horizon + finder->limits.nice_length + 1);
+    uint32_t span = available < horizon ? available : horizon;
+    int final = span == available;
+    struct parse_step forced = {0, 0};
+    const uint8_t *data = window_at(finder, pos);
+    if (available == 0)
+        return 0;
+    if (parser->searched_to < pos)
+        parser->searched_to = pos;
+
+    parser->price[0] = 0;
+    for (uint32_t k = 1; k <= span; k++)
+        parser->price[k] = UINT32_MAX;
+    for (uint32_t k = 0; k < span; k++) {
+        const struct match *items;
+        int count = copies_at(parser, finder, pos + k, &items);
+        uint32_t here = parser->price[k];
+        /* A copy of at least nice_length is taken as found: the plan ends in front of it. */
+        if (count > 0 && items[count - 1].length >= finder->limits.nice_length) {
+            forced.length = items[count - 1].length;
+            forced.distance = items[count - 1].distance;
+            if (forced.length > available - k)
+                forced.length = available - k;
+            span = k;
+            final = 1;
+            break;
+        }
+        uint32_t literal = here + prices->literal[data[k]];
+        if (literal < parser->price[k + 1]) {
+            parser->price[k + 1] = literal;
+            parser->arrival[k + 1].length = 1;
+            parser->arrival[k + 1].distance = 0;
+        }
+        if (count > 0 && span - k >= copy_min_length)
+            try_copies(parser, k, span - k, items, count, here + prices->copy);
+    }
+
+    /* Walk back from the plan's end, then hand out its front. */
+    int total = 0;
+    uint32_t k = span;
+    while (k > 0) {
+        parser->path[total++] = parser->arrival[k];
+        k -= parser->arrival[k].length;
+    }
+    int out = 0;
+    uint32_t reached = 0;
+    uint32_t keep_until = final ? span : span - parser->limits.margin;
+    while (total > 0 && out < max_steps && (out == 0 || reached < keep_until)) {
+        steps[out] = parser->path[--total];
+        reached += steps[out].length;
+        out++;
+    }
+    if (total == 0 && forced.length > 0 && out < max_steps)
+        steps[out++] = forced;
+    return out;
+}

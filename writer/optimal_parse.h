@@ -1,0 +1,59 @@
+/* Parsing by price: the choice of literals and copies that codes the next bytes of an
+ * entry in the fewest bits, found by dynamic programming over positions with the code
+ * lengths the model has right now. The caller emits the steps, lets the model rebuild
+ * and asks again, so prices follow the model as it adapts. */
+#ifndef QM_OPTIMAL_PARSE_H
+#define QM_OPTIMAL_PARSE_H
+
+#include "startup/decls.h"
+#include "writer/match_finder.h"
+#include <stdint.h>
+
+QM_BEGIN_DECLS
+
+enum { parse_horizon_max = 16384 };
+
+/* One step of the parse: a literal (distance 0, length 1) or a copy. */
+struct parse_step {
+    uint32_t length;
+    uint32_t distance;
+};
+
+/* Prices are counted in sixteenths of a bit, so that a plan can weigh more than the
+ * whole bits of the codes. */
+enum { price_unit = 16 };
+
+/* The price of each literal and of match_symbol, as the model codes them now. */
+struct symbol_prices {
+    uint32_t literal[256];
+    uint32_t copy;
+};
+
+struct parse_limits {
+    uint32_t horizon;            /* bytes planned ahead, at most parse_horizon_max */
+    uint32_t margin;             /* steps this close to the planned end wait for the next plan */
+};
+
+struct optimal_parser {
+    struct parse_limits limits;
+    uint32_t searched_to;        /* first position whose copies are not yet known */
+    uint8_t match_count[parse_horizon_max];
+    struct match matches[parse_horizon_max][match_list_max];
+    uint32_t price[parse_horizon_max + 1];
+    struct parse_step arrival[parse_horizon_max + 1];
+    struct parse_step path[parse_horizon_max];
+};
+
+/* Starts an entry: the parser works through finder, started for the same entry. */
+void optimal_parse_start(struct optimal_parser *parser, const struct parse_limits *limits);
+
+/* Plans the cheapest steps from pos under prices and returns how many it wrote into
+ * steps, at least one and at most max_steps, while bytes remain; 0 at the entry's end.
+ * The steps never run past the entry's end. */
+int optimal_parse_next(struct optimal_parser *parser, struct match_finder *finder, uint32_t pos,
+                       const struct symbol_prices *prices, int max_steps,
+                       struct parse_step *steps);
+
+QM_END_DECLS
+
+#endif
