@@ -4,9 +4,14 @@
  * number makes some shorter copies cheaper than longer ones. */
 #include "writer/optimal_parse.h"
 #include "writer/copy_cost.h"
-#include <string.h>
 
-enum { ring_mask = parse_horizon_max - 1 };
+enum { ring_mask = parse_horizon_max - 1, arrival_shift = 17 };
+
+/* Lengths stay below 2^17 (the window's lookahead), distances below 2^14. */
+static uint32_t arrival_of(uint32_t length, uint32_t distance)
+{
+    return length | distance << arrival_shift;
+}
 
 void optimal_parse_start(struct optimal_parser *parser, const struct parse_limits *limits)
 {
@@ -16,18 +21,29 @@ void optimal_parse_start(struct optimal_parser *parser, const struct parse_limit
     if (parser->limits.margin >= parser->limits.horizon)
         parser->limits.margin = parser->limits.horizon / 2;
     parser->searched_to = 0;
+    parser->followed.length = 0;
 }
 
 /* The copies at pos, searched once and kept for the later plans that cover pos again. */
-static int copies_at(struct optimal_parser *parser, struct match_finder *finder, uint32_t pos,
+static int copies_at(struct optimal_parser *parser, struct copy_finder *finder, uint32_t pos,
                      const struct match **items)
 {
     uint32_t slot = pos & ring_mask;
     if (pos == parser->searched_to) {
-        struct match_list list;
-        find_matches(finder, pos, window_lookahead, &list);
-        parser->match_count[slot] = (uint8_t)list.count;
-        memcpy(parser->matches[slot], list.item, sizeof(struct match) * (size_t)list.count);
+        struct match *found = parser->matches[slot];
+        int count;
+        if (parser->limits.follow_length > 0 &&
+            parser->followed.length > parser->limits.follow_length) {
+            /* The same copy one byte on: searching again would rarely find better. */
+            found[0].length = parser->followed.length - 1;
+            found[0].distance = parser->followed.distance;
+            count = 1;
+        } else {
+            count = find_copies(finder, pos, window_lookahead, found);
+        }
+        parser->match_count[slot] = (uint8_t)count;
+        parser->followed.length = count > 0 ? found[count - 1].length : 0;
+        parser->followed.distance = count > 0 ? found[count - 1].distance : 0;
         parser->searched_to = pos + 1;
     }
     *items = parser->matches[slot];
@@ -51,18 +67,18 @@ static void try_copies(struct optimal_parser *parser, uint32_t k, uint32_t room,
                             ternary_bits((length - copy_min_length) / copy_length_step * 8 + step));
             if (group_end > last)
                 group_end = last;
+            struct plan_node *node = parser->node + k;
             for (; length <= group_end; length++) {
-                if (cost < parser->price[k + length]) {
-                    parser->price[k + length] = cost;
-                    parser->arrival[k + length].length = length;
-                    parser->arrival[k + length].distance = distance;
+                if (cost < node[length].price) {
+                    node[length].price = cost;
+                    node[length].arrival = arrival_of(length, distance);
                 }
             }
         }
     }
 }
 
-int optimal_parse_next(struct optimal_parser *parser, struct match_finder *finder, uint32_t pos,
+int optimal_parse_next(struct optimal_parser *parser, struct copy_finder *finder, uint32_t pos,
                        const struct symbol_prices *prices, int max_steps,
                        struct parse_step *steps)
 {
@@ -74,16 +90,26 @@ int optimal_parse_next(struct optimal_parser *parser, struct match_finder *finde
     const uint8_t *data = window_at(finder, pos);
     if (available == 0)
         return 0;
-    if (parser->searched_to < pos)
+    if (parser->searched_to < pos) {
         parser->searched_to = pos;
+        parser->followed.length = 0;
+    }
 
-    parser->price[0] = 0;
-    for (uint32_t k = 1; k <= span; k++)
-        parser->price[k] = UINT32_MAX;
+    /* Prices are set to unreached only as far as the steps tried so far can reach, so
+     * a plan that ends early at a long copy costs no more than the bytes it covered. */
+    uint32_t ready = 0;
+    parser->node[0].price = 0;
     for (uint32_t k = 0; k < span; k++) {
         const struct match *items;
         int count = copies_at(parser, finder, pos + k, &items);
-        uint32_t here = parser->price[k];
+        uint32_t here = parser->node[k].price;
+        uint32_t reach = k + 1;
+        if (count > 0)
+            reach = k + items[count - 1].length;
+        if (reach > span)
+            reach = span;
+        while (ready < reach)
+            parser->node[++ready].price = UINT32_MAX;
         /* A copy of at least nice_length is taken as found: the plan ends in front of it. */
         if (count > 0 && items[count - 1].length >= finder->limits.nice_length) {
             forced.length = items[count - 1].length;
@@ -95,10 +121,9 @@ int optimal_parse_next(struct optimal_parser *parser, struct match_finder *finde
             break;
         }
         uint32_t literal = here + prices->literal[data[k]];
-        if (literal < parser->price[k + 1]) {
-            parser->price[k + 1] = literal;
-            parser->arrival[k + 1].length = 1;
-            parser->arrival[k + 1].distance = 0;
+        if (literal < parser->node[k + 1].price) {
+            parser->node[k + 1].price = literal;
+            parser->node[k + 1].arrival = arrival_of(1, 0);
         }
         if (count > 0 && span - k >= copy_min_length)
             try_copies(parser, k, span - k, items, count, here + prices->copy);
@@ -108,8 +133,10 @@ int optimal_parse_next(struct optimal_parser *parser, struct match_finder *finde
     int total = 0;
     uint32_t k = span;
     while (k > 0) {
-        parser->path[total++] = parser->arrival[k];
-        k -= parser->arrival[k].length;
+        uint32_t arrival = parser->node[k].arrival;
+        parser->path[total].length = arrival & ((1u << arrival_shift) - 1);
+        parser->path[total].distance = arrival >> arrival_shift;
+        k -= parser->path[total++].length;
     }
     int out = 0;
     uint32_t reached = 0;

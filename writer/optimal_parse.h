@@ -6,7 +6,7 @@
 #define QM_OPTIMAL_PARSE_H
 
 #include "startup/decls.h"
-#include "writer/match_finder.h"
+#include "writer/copy_finder.h"
 #include <stdint.h>
 
 QM_BEGIN_DECLS
@@ -32,15 +32,22 @@ struct symbol_prices {
 struct parse_limits {
     uint32_t horizon;            /* bytes planned ahead, at most parse_horizon_max */
     uint32_t margin;             /* steps this close to the planned end wait for the next plan */
+    uint32_t follow_length;      /* inside a copy this long, its rest is taken without a search
+                                    (0: search everywhere) */
 };
 
 struct optimal_parser {
     struct parse_limits limits;
     uint32_t searched_to;        /* first position whose copies are not yet known */
+    struct match followed;       /* the longest copy at searched_to - 1 */
     uint8_t match_count[parse_horizon_max];
     struct match matches[parse_horizon_max][match_list_max];
-    uint32_t price[parse_horizon_max + 1];
-    struct parse_step arrival[parse_horizon_max + 1];
+    /* Per byte of the plan: the fewest bits that reach it and the step that does, its
+     * length in the low bits and its distance above. */
+    struct plan_node {
+        uint32_t price;
+        uint32_t arrival;
+    } node[parse_horizon_max + 1];
     struct parse_step path[parse_horizon_max];
 };
 
@@ -50,7 +57,7 @@ void optimal_parse_start(struct optimal_parser *parser, const struct parse_limit
 /* Plans the cheapest steps from pos under prices and returns how many it wrote into
  * steps, at least one and at most max_steps, while bytes remain; 0 at the entry's end.
  * The steps never run past the entry's end. */
-int optimal_parse_next(struct optimal_parser *parser, struct match_finder *finder, uint32_t pos,
+int optimal_parse_next(struct optimal_parser *parser, struct copy_finder *finder, uint32_t pos,
                        const struct symbol_prices *prices, int max_steps,
                        struct parse_step *steps);
 

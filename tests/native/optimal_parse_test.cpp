@@ -28,7 +28,7 @@ size_t read_memory(void *context, uint8_t *buffer, size_t count)
 }
 
 struct parse_run {
-    match_finder finder;
+    copy_finder finder;
     optimal_parser parser;
     std::vector<parse_step> steps;
 };
@@ -45,7 +45,7 @@ std::vector<parse_step> parse(const bytes &data, const match_limits &limits, uin
         p = literal_bits * price_unit;
     prices.copy = copy_bits * price_unit;
     parse_limits plan = {horizon, horizon / 8};
-    match_finder_start(&run.finder, &limits, read_memory, &source);
+    copy_finder_start(&run.finder, &limits, read_memory, &source);
     optimal_parse_start(&run.parser, &plan);
     std::vector<parse_step> all;
     std::vector<parse_step> steps(parse_horizon_max);

@@ -7,8 +7,8 @@
  * in distance (which the ternary number prices) the longest copy found, kept only when
  * it is longer than every copy at a shorter step. That is at most eight copies, with
  * lengths and distances both rising. */
-#ifndef QM_MATCH_FINDER_H
-#define QM_MATCH_FINDER_H
+#ifndef QM_COPY_FINDER_H
+#define QM_COPY_FINDER_H
 
 #include "startup/decls.h"
 #include <stddef.h>
@@ -33,11 +33,6 @@ struct match {
     uint32_t distance;
 };
 
-struct match_list {
-    int count;
-    struct match item[match_list_max];
-};
-
 enum match_method { search_chain, search_tree };
 
 struct match_limits {
@@ -47,7 +42,7 @@ struct match_limits {
     int short_copies;            /* also look for copies of 2 and 3 bytes */
 };
 
-struct match_finder {
+struct copy_finder {
     struct match_limits limits;
     window_reader reader;
     void *reader_context;
@@ -66,25 +61,26 @@ struct match_finder {
 };
 
 /* Starts a new entry read through reader. */
-void match_finder_start(struct match_finder *finder, const struct match_limits *limits,
+void copy_finder_start(struct copy_finder *finder, const struct match_limits *limits,
                         window_reader reader, void *context);
 
 /* Makes at least want bytes from position pos on available (fewer only at the entry's
  * end) while keeping the history before pos; returns the bytes available from pos. */
-uint32_t window_fill(struct match_finder *finder, uint32_t pos, uint32_t want);
+uint32_t window_fill(struct copy_finder *finder, uint32_t pos, uint32_t want);
 
-static inline const uint8_t *window_at(const struct match_finder *finder, uint32_t pos)
+static inline const uint8_t *window_at(const struct copy_finder *finder, uint32_t pos)
 {
     return finder->data + (pos - finder->base);
 }
 
 /* Finds the copies for position pos, which must be the next position not yet searched
- * or skipped; a copy never runs past max_length bytes. */
-void find_matches(struct match_finder *finder, uint32_t pos, uint32_t max_length,
-                  struct match_list *out);
+ * or skipped, into out (match_list_max places) and returns their number; a copy never
+ * runs past max_length bytes. */
+int find_copies(struct copy_finder *finder, uint32_t pos, uint32_t max_length,
+                 struct match *out);
 
 /* Enters positions up to (not including) pos into the tables without searching. */
-void skip_matches(struct match_finder *finder, uint32_t pos);
+void skip_copies(struct copy_finder *finder, uint32_t pos);
 
 QM_END_DECLS
 

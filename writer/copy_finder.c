@@ -1,7 +1,7 @@
 /* Copy search over the entry's last 8192 bytes: a table of the last place of each byte
  * pair, a hashed one for three bytes, and for four bytes and more either hash chains
  * (fast) or a binary tree of the window's suffixes (thorough). */
-#include "writer/match_finder.h"
+#include "writer/copy_finder.h"
 #include "writer/copy_cost.h"
 #include <string.h>
 
@@ -28,7 +28,7 @@ static uint32_t hash2(const uint8_t *p)
     return (((uint32_t)p[0] | (uint32_t)p[1] << 8) * 2654435761u) >> (32 - hash_bits);
 }
 
-void match_finder_start(struct match_finder *finder, const struct match_limits *limits,
+void copy_finder_start(struct copy_finder *finder, const struct match_limits *limits,
                         window_reader reader, void *context)
 {
     uint32_t origin = finder->origin + finder->end + window_history + 1;
@@ -49,7 +49,7 @@ void match_finder_start(struct match_finder *finder, const struct match_limits *
     finder->next_insert = 0;
 }
 
-uint32_t window_fill(struct match_finder *finder, uint32_t pos, uint32_t want)
+uint32_t window_fill(struct copy_finder *finder, uint32_t pos, uint32_t want)
 {
     if (want > window_lookahead)
         want = window_lookahead;
@@ -79,46 +79,27 @@ static uint32_t extend(const uint8_t *a, const uint8_t *b, uint32_t length, uint
     return length;
 }
 
-/* Keeps, per step of 1024 in distance, the longest copy, and of those only the ones
- * longer than every copy at a nearer step. */
-static void keep_useful(const struct match *raw, int count, struct match_list *out)
+/* Adds a copy longer than every one before it. Those at the same step of distance or
+ * further back cost at least as much for every length they offer and are dropped, so
+ * the list keeps lengths and steps rising: at most one copy per step. */
+static int record(struct match *list, int count, uint32_t length, uint32_t distance)
 {
-    struct match best[8] = {{0, 0}};
-    for (int i = 0; i < count; i++) {
-        int step = (int)((raw[i].distance - 1) / copy_distance_step);
-        if (raw[i].length > best[step].length)
-            best[step] = raw[i];
-    }
-    uint32_t longest = 1;
-    out->count = 0;
-    for (int step = 0; step < 8; step++) {
-        if (best[step].length > longest) {
-            out->item[out->count++] = best[step];
-            longest = best[step].length;
-        }
-    }
-}
-
-/* Adds a copy found by a walk that goes from near to far; one longer than the last at the
- * same step of distance replaces it, so a walk leaves at most one copy per step. */
-static int record(struct match *raw, int count, uint32_t length, uint32_t distance)
-{
-    if (count > 0 && (raw[count - 1].distance - 1) / copy_distance_step ==
-                         (distance - 1) / copy_distance_step)
+    uint32_t step = (distance - 1) / copy_distance_step;
+    while (count > 0 && (list[count - 1].distance - 1) / copy_distance_step >= step)
         count--;
-    raw[count].length = length;
-    raw[count].distance = distance;
+    list[count].length = length;
+    list[count].distance = distance;
     return count + 1;
 }
 
-static int reachable(const struct match_finder *finder, uint32_t tick, uint32_t candidate)
+static int reachable(const struct copy_finder *finder, uint32_t tick, uint32_t candidate)
 {
     return candidate >= finder->origin + finder->base && candidate < tick &&
            tick - candidate <= copy_max_distance;
 }
 
 /* Walks the chain of earlier places with the same four-byte hash, nearest first. */
-static int search_chain_at(struct match_finder *finder, uint32_t pos, uint32_t limit,
+static int search_chain_at(struct copy_finder *finder, uint32_t pos, uint32_t limit,
                            struct match *raw, int count, uint32_t best)
 {
     const uint8_t *cur = window_at(finder, pos);
@@ -149,7 +130,7 @@ static int search_chain_at(struct match_finder *finder, uint32_t pos, uint32_t l
 
 /* Enters pos into the binary tree of the window's suffixes, reporting on the way each
  * copy longer than every one before it. The tree compares at most nice_length bytes. */
-static int search_tree_at(struct match_finder *finder, uint32_t pos, uint32_t limit,
+static int search_tree_at(struct copy_finder *finder, uint32_t pos, uint32_t limit,
                           struct match *raw, int count, uint32_t best, int report)
 {
     const uint8_t *cur = window_at(finder, pos);
@@ -196,7 +177,7 @@ static int search_tree_at(struct match_finder *finder, uint32_t pos, uint32_t li
     return count;
 }
 
-static void enter_short(struct match_finder *finder, uint32_t pos, uint32_t limit)
+static void enter_short(struct copy_finder *finder, uint32_t pos, uint32_t limit)
 {
     const uint8_t *cur = window_at(finder, pos);
     uint32_t tick = finder->origin + pos;
@@ -206,7 +187,7 @@ static void enter_short(struct match_finder *finder, uint32_t pos, uint32_t limi
         finder->head3[hash3(cur)] = tick;
 }
 
-void skip_matches(struct match_finder *finder, uint32_t pos)
+void skip_copies(struct copy_finder *finder, uint32_t pos)
 {
     /* Places further back than a copy can reach from pos are left out; their bytes may
      * have left the window during a long copy. */
@@ -228,51 +209,50 @@ void skip_matches(struct match_finder *finder, uint32_t pos)
         finder->next_insert = pos;
 }
 
-void find_matches(struct match_finder *finder, uint32_t pos, uint32_t max_length,
-                  struct match_list *out)
+int find_copies(struct copy_finder *finder, uint32_t pos, uint32_t max_length,
+                 struct match *out)
 {
-    struct match raw[2 + 8];
     const uint8_t *cur = window_at(finder, pos);
     uint32_t tick = finder->origin + pos;
     uint32_t available = finder->end - pos;
     uint32_t limit = max_length < available ? max_length : available;
     uint32_t best = 1;
     int count = 0;
-    skip_matches(finder, pos);
+    skip_copies(finder, pos);
     finder->next_insert = pos + 1;
-    out->count = 0;
-    if (available < 2)
-        return;
-    if (finder->limits.short_copies && limit >= 2) {
-        uint32_t candidate = finder->head2[hash2(cur)];
+    if (limit < 2)
+        return 0;
+    if (finder->limits.short_copies) {
+        uint32_t *pair = &finder->head2[hash2(cur)];
+        uint32_t candidate = *pair;
+        *pair = tick;
         if (reachable(finder, tick, candidate)) {
             uint32_t length = extend(window_at(finder, candidate - finder->origin), cur, 0, limit);
             if (length >= 2) {
-                raw[count].length = length;
-                raw[count].distance = tick - candidate;
-                best = raw[count++].length;
+                count = record(out, count, length, tick - candidate);
+                best = length;
             }
         }
-        if (limit >= 3 && best < 3) {
-            candidate = finder->head3[hash3(cur)];
-            if (reachable(finder, tick, candidate)) {
+        if (limit >= 3) {
+            uint32_t *triple = &finder->head3[hash3(cur)];
+            candidate = *triple;
+            *triple = tick;
+            if (best < 3 && reachable(finder, tick, candidate)) {
                 uint32_t length = extend(window_at(finder, candidate - finder->origin), cur, 0, limit);
                 if (length >= 3) {
-                    raw[count].length = length;
-                    raw[count].distance = tick - candidate;
-                    best = raw[count++].length;
+                    count = record(out, count, length, tick - candidate);
+                    best = length;
                 }
             }
         }
-        enter_short(finder, pos, available);
     }
     if (available >= 4) {
         if (best < 3)
             best = 3;
         if (finder->limits.method == search_tree)
-            count = search_tree_at(finder, pos, limit, raw, count, best, 1);
+            count = search_tree_at(finder, pos, limit, out, count, best, 1);
         else
-            count = search_chain_at(finder, pos, limit, raw, count, best);
+            count = search_chain_at(finder, pos, limit, out, count, best);
     }
-    keep_useful(raw, count, out);
+    return count;
 }
