@@ -2,7 +2,6 @@
  * pair, a hashed one for three bytes, and for four bytes and more either hash chains
  * (fast) or a binary tree of the window's suffixes (thorough). */
 #include "writer/copy_finder.h"
-#include "writer/copy_cost.h"
 #include <string.h>
 
 enum { tick_restart = 1u << 30, tree_mask = tree_size - 1 };
@@ -28,8 +27,7 @@ static uint32_t hash2(const uint8_t *p)
     return (((uint32_t)p[0] | (uint32_t)p[1] << 8) * 2654435761u) >> (32 - hash_bits);
 }
 
-void copy_finder_start(struct copy_finder *finder, const struct match_limits *limits,
-                        window_reader reader, void *context)
+void copy_finder_start(struct copy_finder *finder, const struct match_limits *limits)
 {
     uint32_t origin = finder->origin + finder->end + window_history + 1;
     if (finder->origin == 0 || origin >= tick_restart) {
@@ -41,35 +39,25 @@ void copy_finder_start(struct copy_finder *finder, const struct match_limits *li
     }
     finder->origin = origin;
     finder->limits = *limits;
-    finder->reader = reader;
-    finder->reader_context = context;
-    finder->reader_done = 0;
     finder->base = 0;
     finder->end = 0;
     finder->next_insert = 0;
 }
 
-uint32_t window_fill(struct copy_finder *finder, uint32_t pos, uint32_t want)
+uint32_t copy_finder_room(struct copy_finder *finder, uint32_t keep_from)
 {
-    if (want > window_lookahead)
-        want = window_lookahead;
-    if (finder->end - pos < want && !finder->reader_done) {
-        uint32_t keep_from = pos > window_history ? pos - window_history : 0;
-        if (keep_from > finder->base) {
-            memmove(finder->data, finder->data + (keep_from - finder->base),
-                    finder->end - keep_from);
-            finder->base = keep_from;
-        }
-        while (finder->end - pos < want && !finder->reader_done) {
-            uint32_t room = window_capacity - (finder->end - finder->base);
-            size_t got = finder->reader(finder->reader_context,
-                                        finder->data + (finder->end - finder->base), room);
-            if (got == 0)
-                finder->reader_done = 1;
-            finder->end += (uint32_t)got;
-        }
+    uint32_t keep = keep_from > window_history ? keep_from - window_history : 0;
+    if (keep > finder->base) {
+        memmove(finder->data, finder->data + (keep - finder->base), finder->end - keep);
+        finder->base = keep;
     }
-    return finder->end - pos;
+    return window_capacity - (finder->end - finder->base);
+}
+
+void copy_finder_append(struct copy_finder *finder, const uint8_t *bytes, uint32_t count)
+{
+    memcpy(finder->data + (finder->end - finder->base), bytes, count);
+    finder->end += count;
 }
 
 static uint32_t extend(const uint8_t *a, const uint8_t *b, uint32_t length, uint32_t limit)
@@ -84,8 +72,8 @@ static uint32_t extend(const uint8_t *a, const uint8_t *b, uint32_t length, uint
  * the list keeps lengths and steps rising: at most one copy per step. */
 static int record(struct match *list, int count, uint32_t length, uint32_t distance)
 {
-    uint32_t step = (distance - 1) / copy_distance_step;
-    while (count > 0 && (list[count - 1].distance - 1) / copy_distance_step >= step)
+    uint32_t step = (distance - 1) / distance_step;
+    while (count > 0 && (list[count - 1].distance - 1) / distance_step >= step)
         count--;
     list[count].length = length;
     list[count].distance = distance;
@@ -95,7 +83,7 @@ static int record(struct match *list, int count, uint32_t length, uint32_t dista
 static int reachable(const struct copy_finder *finder, uint32_t tick, uint32_t candidate)
 {
     return candidate >= finder->origin + finder->base && candidate < tick &&
-           tick - candidate <= copy_max_distance;
+           tick - candidate <= copy_distance_limit;
 }
 
 /* Walks the chain of earlier places with the same four-byte hash, nearest first. */

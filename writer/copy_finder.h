@@ -1,7 +1,7 @@
-/* The writer's window over one entry's bytes and the search for earlier copies of what
- * follows the current position. The window keeps the 8192 bytes a copy may reach back
- * and a lookahead for the parse; it is refilled from the entry's reader as the parse
- * moves on, so memory stays fixed whatever the entry's size.
+/* The price parse's window over one entry's bytes and the search for earlier copies of
+ * what follows a position. The window keeps the 8192 bytes a copy may reach back and a
+ * lookahead for the parse; the entry is appended in pieces as the parse moves on, so
+ * memory stays fixed whatever the entry's size.
  *
  * For each position the finder reports the copies that can pay: for every step of 1024
  * in distance (which the ternary number prices) the longest copy found, kept only when
@@ -11,22 +11,23 @@
 #define QM_COPY_FINDER_H
 
 #include "startup/decls.h"
-#include <stddef.h>
 #include <stdint.h>
+#include "writer/token_coder.h"
 
 QM_BEGIN_DECLS
 
 enum {
-    window_history = 8192,
+    window_history = copy_distance_limit,
     window_lookahead = 65536,
+    /* The longest copy reported. A plan holds this much beyond every position it
+     * searches, so what is found never depends on how the entry was fed. */
+    copy_search_limit = 32768,
     window_capacity = window_history + window_lookahead,
+    distance_step = 1024,        /* distance carried by one unit of the ternary number */
     match_list_max = 8,
     hash_bits = 14,              /* the window holds 8192 places: a small table stays in cache */
     tree_size = 16384            /* power of two above the longest distance */
 };
-
-/* Reads up to count bytes of the entry into buffer; returns the number read, 0 at its end. */
-typedef size_t (*window_reader)(void *context, uint8_t *buffer, size_t count);
 
 struct match {
     uint32_t length;
@@ -44,12 +45,9 @@ struct match_limits {
 
 struct copy_finder {
     struct match_limits limits;
-    window_reader reader;
-    void *reader_context;
-    int reader_done;
     uint8_t data[window_capacity];
     uint32_t base;               /* position of data[0] in the entry */
-    uint32_t end;                /* position after the last byte read */
+    uint32_t end;                /* position after the last byte appended */
     uint32_t next_insert;        /* first position not yet entered into the tables */
     /* The tables hold ticks, origin + position: each entry starts at a higher origin, so
      * what earlier entries left behind is simply older than the entry and never reused. */
@@ -60,13 +58,13 @@ struct copy_finder {
     uint32_t link[2 * tree_size];/* chain: previous position; tree: two children */
 };
 
-/* Starts a new entry read through reader. */
-void copy_finder_start(struct copy_finder *finder, const struct match_limits *limits,
-                        window_reader reader, void *context);
+/* Starts a new entry. */
+void copy_finder_start(struct copy_finder *finder, const struct match_limits *limits);
 
-/* Makes at least want bytes from position pos on available (fewer only at the entry's
- * end) while keeping the history before pos; returns the bytes available from pos. */
-uint32_t window_fill(struct copy_finder *finder, uint32_t pos, uint32_t want);
+/* Bytes that may be appended now, when the parse no longer needs positions before
+ * keep_from - 8192. */
+uint32_t copy_finder_room(struct copy_finder *finder, uint32_t keep_from);
+void copy_finder_append(struct copy_finder *finder, const uint8_t *bytes, uint32_t count);
 
 static inline const uint8_t *window_at(const struct copy_finder *finder, uint32_t pos)
 {
@@ -75,7 +73,7 @@ static inline const uint8_t *window_at(const struct copy_finder *finder, uint32_
 
 /* Finds the copies for position pos, which must be the next position not yet searched
  * or skipped, into out (match_list_max places) and returns their number; a copy never
- * runs past max_length bytes. */
+ * runs past max_length bytes or the bytes held. */
 int find_copies(struct copy_finder *finder, uint32_t pos, uint32_t max_length,
                  struct match *out);
 

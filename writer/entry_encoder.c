@@ -3,13 +3,51 @@
 /* A copy found this long is taken without looking one byte further. */
 #define lazy_limit 32
 
-void entry_encoder_start(entry_encoder *encoder, uint32_t size, byte_sink out)
+/* How hard each level of the price parse looks. */
+struct level_limits {
+    struct match_limits search;
+    struct parse_limits plan;
+    int replan_at_rebuild; /* plan again with the new code after every rebuild */
+};
+
+static const struct level_limits price_levels[best_level - fastest_level] = {
+    /* 2 */ {{search_chain, 2, 16, 1}, {2048, 128, 0}, 0},
+    /* 3 */ {{search_chain, 4, 16, 1}, {2048, 128, 16}, 0},
+    /* 4 */ {{search_chain, 8, 32, 1}, {4096, 256, 16}, 0},
+    /* 5 */ {{search_chain, 8, 64, 1}, {4096, 256, 32}, 0},
+    /* 6 */ {{search_chain, 16, 64, 1}, {4096, 256, 0}, 0},
+    /* 7 */ {{search_tree, 32, 64, 1}, {4096, 256, 0}, 1},
+    /* 8 */ {{search_tree, 64, 128, 1}, {8192, 512, 0}, 1},
+    /* 9 */ {{search_tree, 256, 512, 1}, {16384, 1024, 0}, 1},
+};
+
+static const struct level_limits *limits_of(const entry_encoder *encoder)
 {
+    return &price_levels[encoder->level - fastest_level - 1];
+}
+
+void entry_encoder_start_level(entry_encoder *encoder, uint32_t size, int level, byte_sink out)
+{
+    if (level < fastest_level)
+        level = fastest_level;
+    if (level > best_level)
+        level = best_level;
+    encoder->level = level;
     encoder->size = size;
     encoder->fed = 0;
     encoder->cursor = 0;
     token_coder_start(&encoder->coder, out);
-    finder_reset(&encoder->finder);
+    if (level == fastest_level) {
+        finder_reset(&encoder->finder);
+    } else {
+        copy_finder_start(&encoder->copies, &limits_of(encoder)->search);
+        optimal_parse_start(&encoder->parser, &limits_of(encoder)->plan);
+    }
+}
+
+void entry_encoder_start(entry_encoder *encoder, uint32_t size, byte_sink out)
+{
+    entry_encoder_start_level(encoder, size, default_level, out);
 }
 
 /* A copy pays when it costs no more bits than the literals it replaces (one symbol in
@@ -32,7 +70,7 @@ static void code_literal_here(entry_encoder *encoder)
 
 /* Parses while the bytes held reach far enough ahead, or to the end when finishing: at
  * each position the longest copy is taken unless the next position has a longer one. */
-static void parse(entry_encoder *encoder, int finishing)
+static void parse_lazy(entry_encoder *encoder, int finishing)
 {
     match_finder *finder = &encoder->finder;
     while (encoder->cursor < finder->end &&
@@ -56,14 +94,69 @@ static void parse(entry_encoder *encoder, int finishing)
     }
 }
 
+/* Symbols the code in force still serves: up to the next rebuild. */
+static int symbols_to_rebuild(const symbol_model *model)
+{
+    uint32_t n = model->symbol_counter;
+    uint32_t step = n < 2048 ? 256 : 1024;
+    return (int)(step - n % step);
+}
+
+/* Plans and codes while the bytes held reach a plan's lookahead, or to the end when
+ * finishing. */
+static void parse_by_price(entry_encoder *encoder, int finishing)
+{
+    const struct level_limits *limits = limits_of(encoder);
+    uint32_t lookahead = optimal_parse_lookahead(&encoder->parser);
+    while (encoder->cursor < encoder->copies.end &&
+           (finishing || encoder->copies.end - encoder->cursor >= lookahead)) {
+        int most = limits->replan_at_rebuild ? symbols_to_rebuild(&encoder->coder.model)
+                                             : parse_horizon_max;
+        int n = optimal_parse_next(&encoder->parser, &encoder->copies, encoder->cursor, finishing,
+                                   &encoder->coder, most, encoder->steps);
+        for (int i = 0; i < n; i++) {
+            const struct parse_step *step = &encoder->steps[i];
+            if (step->distance == 0)
+                code_literal(&encoder->coder, *window_at(&encoder->copies, encoder->cursor));
+            else
+                code_copy(&encoder->coder, step->distance, step->length);
+            encoder->cursor += step->length;
+        }
+    }
+}
+
+/* Room for up to count more bytes; the price parse's window moves its bytes only when
+ * it has to. */
+static uint32_t room_for(entry_encoder *encoder, size_t count)
+{
+    if (encoder->level == fastest_level)
+        return finder_room(&encoder->finder, encoder->cursor);
+    const struct copy_finder *copies = &encoder->copies;
+    uint32_t free_space = window_capacity - (copies->end - copies->base);
+    if (free_space >= count)
+        return free_space;
+    return copy_finder_room(&encoder->copies, encoder->cursor);
+}
+
+static void parse(entry_encoder *encoder, int finishing)
+{
+    if (encoder->level == fastest_level)
+        parse_lazy(encoder, finishing);
+    else
+        parse_by_price(encoder, finishing);
+}
+
 int entry_encoder_feed(entry_encoder *encoder, const uint8_t *bytes, size_t count)
 {
     if (count > encoder->size - encoder->fed)
         return 0;
     while (count != 0) {
-        uint32_t room = finder_room(&encoder->finder, encoder->cursor);
+        uint32_t room = room_for(encoder, count);
         uint32_t n = count < room ? (uint32_t)count : room;
-        finder_append(&encoder->finder, bytes, n);
+        if (encoder->level == fastest_level)
+            finder_append(&encoder->finder, bytes, n);
+        else
+            copy_finder_append(&encoder->copies, bytes, n);
         encoder->fed += n;
         bytes += n;
         count -= n;

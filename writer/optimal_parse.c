@@ -1,11 +1,10 @@
-/* Dynamic programming over the next bytes: price[k] is the fewest bits that code the k
- * bytes from the plan's start, arrival[k] the step that gets there that cheaply. Every
- * copy found at a position is tried at every length it can be cut to, since the ternary
+/* Dynamic programming over the next bytes: node[k] holds the fewest bits that code the
+ * k bytes from the plan's start and the step that gets there that cheaply. Every copy
+ * found at a position is tried at every length it can be cut to, since the ternary
  * number makes some shorter copies cheaper than longer ones. */
 #include "writer/optimal_parse.h"
-#include "writer/copy_cost.h"
 
-enum { ring_mask = parse_horizon_max - 1, arrival_shift = 17 };
+enum { ring_mask = parse_horizon_max - 1, arrival_shift = 17, length_step = 16 };
 
 /* Lengths stay below 2^17 (the window's lookahead), distances below 2^14. */
 static uint32_t arrival_of(uint32_t length, uint32_t distance)
@@ -39,7 +38,7 @@ static int copies_at(struct optimal_parser *parser, struct copy_finder *finder, 
             found[0].distance = parser->followed.distance;
             count = 1;
         } else {
-            count = find_copies(finder, pos, window_lookahead, found);
+            count = find_copies(finder, pos, copy_search_limit, found);
         }
         parser->match_count[slot] = (uint8_t)count;
         parser->followed.length = count > 0 ? found[count - 1].length : 0;
@@ -50,24 +49,23 @@ static int copies_at(struct optimal_parser *parser, struct copy_finder *finder, 
     return parser->match_count[slot];
 }
 
-/* Relaxes every length of the copies at offset k of the plan, up to the plan's end. */
+/* Relaxes every length of the copies at offset k of the plan, up to room bytes. */
 static void try_copies(struct optimal_parser *parser, uint32_t k, uint32_t room,
-                       const struct match *items, int count, uint32_t base)
+                       const struct match *items, int count, uint32_t here,
+                       const token_coder *coder)
 {
-    uint32_t length = copy_min_length;
+    struct plan_node *node = parser->node + k;
+    uint32_t length = shortest_copy_length;
     for (int i = 0; i < count; i++) {
         uint32_t distance = items[i].distance;
-        uint32_t step = (distance - 1) / copy_distance_step;
         uint32_t last = items[i].length < room ? items[i].length : room;
         while (length <= last) {
-            /* The cost holds for the rest of this group of 16 lengths. */
-            uint32_t group_end = length + copy_length_step -
-                                 (length - copy_min_length) % copy_length_step - 1;
-            uint32_t cost = base + price_unit * (copy_field_bits +
-                            ternary_bits((length - copy_min_length) / copy_length_step * 8 + step));
+            /* The price holds for the rest of this group of 16 lengths. */
+            uint32_t group_end = length + length_step - 1 -
+                                 (length - shortest_copy_length) % length_step;
+            uint32_t cost = here + copy_price(coder, distance, length);
             if (group_end > last)
                 group_end = last;
-            struct plan_node *node = parser->node + k;
             for (; length <= group_end; length++) {
                 if (cost < node[length].price) {
                     node[length].price = cost;
@@ -78,14 +76,20 @@ static void try_copies(struct optimal_parser *parser, uint32_t k, uint32_t room,
     }
 }
 
+uint32_t optimal_parse_lookahead(const struct optimal_parser *parser)
+{
+    return parser->limits.horizon + copy_search_limit + 1;
+}
+
 int optimal_parse_next(struct optimal_parser *parser, struct copy_finder *finder, uint32_t pos,
-                       const struct symbol_prices *prices, int max_steps,
+                       int at_end, const token_coder *coder, int max_steps,
                        struct parse_step *steps)
 {
     uint32_t horizon = parser->limits.horizon;
-    uint32_t available = window_fill(finder, pos, horizon + finder->limits.nice_length + 1);
+    uint32_t available = finder->end - pos;
     uint32_t span = available < horizon ? available : horizon;
-    int final = span == available;
+    int final = at_end && span == available;
+    const uint8_t *literal_bits = coder->model.code_length;
     struct parse_step forced = {0, 0};
     const uint8_t *data = window_at(finder, pos);
     if (available == 0)
@@ -114,19 +118,17 @@ int optimal_parse_next(struct optimal_parser *parser, struct copy_finder *finder
         if (count > 0 && items[count - 1].length >= finder->limits.nice_length) {
             forced.length = items[count - 1].length;
             forced.distance = items[count - 1].distance;
-            if (forced.length > available - k)
-                forced.length = available - k;
             span = k;
             final = 1;
             break;
         }
-        uint32_t literal = here + prices->literal[data[k]];
+        uint32_t literal = here + literal_bits[data[k]];
         if (literal < parser->node[k + 1].price) {
             parser->node[k + 1].price = literal;
             parser->node[k + 1].arrival = arrival_of(1, 0);
         }
-        if (count > 0 && span - k >= copy_min_length)
-            try_copies(parser, k, span - k, items, count, here + prices->copy);
+        if (count > 0 && span - k >= shortest_copy_length)
+            try_copies(parser, k, span - k, items, count, here, coder);
     }
 
     /* Walk back from the plan's end, then hand out its front. */
@@ -140,7 +142,7 @@ int optimal_parse_next(struct optimal_parser *parser, struct copy_finder *finder
     }
     int out = 0;
     uint32_t reached = 0;
-    uint32_t keep_until = final ? span : span - parser->limits.margin;
+    uint32_t keep_until = final ? span : span > parser->limits.margin ? span - parser->limits.margin : 0;
     while (total > 0 && out < max_steps && (out == 0 || reached < keep_until)) {
         steps[out] = parser->path[--total];
         reached += steps[out].length;

@@ -1,13 +1,14 @@
 /* Parsing by price: the choice of literals and copies that codes the next bytes of an
  * entry in the fewest bits, found by dynamic programming over positions with the code
- * lengths the model has right now. The caller emits the steps, lets the model rebuild
+ * the model has right now. The caller codes the steps, which lets the model rebuild,
  * and asks again, so prices follow the model as it adapts. */
 #ifndef QM_OPTIMAL_PARSE_H
 #define QM_OPTIMAL_PARSE_H
 
 #include "startup/decls.h"
-#include "writer/copy_finder.h"
 #include <stdint.h>
+#include "writer/copy_finder.h"
+#include "writer/token_coder.h"
 
 QM_BEGIN_DECLS
 
@@ -17,16 +18,6 @@ enum { parse_horizon_max = 16384 };
 struct parse_step {
     uint32_t length;
     uint32_t distance;
-};
-
-/* Prices are counted in sixteenths of a bit, so that a plan can weigh more than the
- * whole bits of the codes. */
-enum { price_unit = 16 };
-
-/* The price of each literal and of match_symbol, as the model codes them now. */
-struct symbol_prices {
-    uint32_t literal[256];
-    uint32_t copy;
 };
 
 struct parse_limits {
@@ -54,11 +45,16 @@ struct optimal_parser {
 /* Starts an entry: the parser works through finder, started for the same entry. */
 void optimal_parse_start(struct optimal_parser *parser, const struct parse_limits *limits);
 
-/* Plans the cheapest steps from pos under prices and returns how many it wrote into
- * steps, at least one and at most max_steps, while bytes remain; 0 at the entry's end.
- * The steps never run past the entry's end. */
+/* The bytes from pos on that a plan wants held before it runs, unless the entry ends
+ * sooner. */
+uint32_t optimal_parse_lookahead(const struct optimal_parser *parser);
+
+/* Plans the cheapest steps from pos, priced by coder's code now, and returns how many it
+ * wrote into steps: at least one and at most max_steps while bytes remain, 0 when none
+ * are held. at_end tells that the bytes held run to the entry's end; the steps never run
+ * past the bytes held. */
 int optimal_parse_next(struct optimal_parser *parser, struct copy_finder *finder, uint32_t pos,
-                       const struct symbol_prices *prices, int max_steps,
+                       int at_end, const token_coder *coder, int max_steps,
                        struct parse_step *steps);
 
 QM_END_DECLS

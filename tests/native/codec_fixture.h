@@ -30,11 +30,11 @@ inline byte_sink sink_into(bytes &out)
 }
 
 // The coded data of one entry, fed in pieces of the given size (0: all at once).
-inline bytes encode(const bytes &data, size_t piece = 0)
+inline bytes encode(const bytes &data, size_t piece = 0, int level = default_level)
 {
     auto encoder = std::make_unique<entry_encoder>();
     bytes coded;
-    entry_encoder_start(encoder.get(), (uint32_t)data.size(), sink_into(coded));
+    entry_encoder_start_level(encoder.get(), (uint32_t)data.size(), level, sink_into(coded));
     if (piece == 0)
         piece = data.size() + 1;
     for (size_t at = 0; at < data.size(); at += piece)
