@@ -60,8 +60,25 @@ void copy_finder_append(struct copy_finder *finder, const uint8_t *bytes, uint32
     finder->end += count;
 }
 
+/* How far a and b agree from length on, up to limit; eight bytes at a time while it can. */
 static uint32_t extend(const uint8_t *a, const uint8_t *b, uint32_t length, uint32_t limit)
 {
+    while (length + 8 <= limit) {
+        uint64_t x, y;
+        memcpy(&x, a + length, 8);
+        memcpy(&y, b + length, 8);
+        if (x != y) {
+            uint64_t diff = x ^ y;
+            /* The first differing byte is the lowest one on a little-endian machine and
+             * the highest on a big-endian one. */
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+            return length + (uint32_t)__builtin_clzll(diff) / 8;
+#else
+            return length + (uint32_t)__builtin_ctzll(diff) / 8;
+#endif
+        }
+        length += 8;
+    }
     while (length < limit && a[length] == b[length])
         length++;
     return length;
@@ -80,10 +97,18 @@ static int record(struct match *list, int count, uint32_t length, uint32_t dista
     return count + 1;
 }
 
-static int reachable(const struct copy_finder *finder, uint32_t tick, uint32_t candidate)
+/* The farthest a copy at pos can reach back: 8192, the start of the entry or the oldest
+ * byte held. A tick t is a place to copy from when tick - t - 1 < this (unsigned, so
+ * empty slots and ticks of earlier entries fall out with one test). */
+static uint32_t reach_of(const struct copy_finder *finder, uint32_t pos)
 {
-    return candidate >= finder->origin + finder->base && candidate < tick &&
-           tick - candidate <= copy_distance_limit;
+    uint32_t back = pos - finder->base;
+    return back < copy_distance_limit ? back : copy_distance_limit;
+}
+
+static int reachable(uint32_t reach, uint32_t tick, uint32_t candidate)
+{
+    return tick - candidate - 1 < reach;
 }
 
 /* Walks the chain of earlier places with the same four-byte hash, nearest first. */
@@ -92,6 +117,7 @@ static int search_chain_at(struct copy_finder *finder, uint32_t pos, uint32_t li
 {
     const uint8_t *cur = window_at(finder, pos);
     uint32_t tick = finder->origin + pos;
+    uint32_t reach = reach_of(finder, pos);
     uint32_t h = hash4(cur);
     uint32_t candidate = finder->head4[h];
     uint32_t nice = finder->limits.nice_length;
@@ -99,7 +125,7 @@ static int search_chain_at(struct copy_finder *finder, uint32_t pos, uint32_t li
     finder->head4[h] = tick;
     if (limit < 4 || best >= limit)
         return count;
-    for (uint32_t depth = finder->limits.depth; depth > 0 && reachable(finder, tick, candidate);
+    for (uint32_t depth = finder->limits.depth; depth > 0 && reachable(reach, tick, candidate);
          depth--) {
         const uint8_t *earlier = window_at(finder, candidate - finder->origin);
         if (earlier[best] == cur[best] && read32(earlier) == read32(cur)) {
@@ -123,6 +149,7 @@ static int search_tree_at(struct copy_finder *finder, uint32_t pos, uint32_t lim
 {
     const uint8_t *cur = window_at(finder, pos);
     uint32_t tick = finder->origin + pos;
+    uint32_t reach = reach_of(finder, pos);
     uint32_t cut = limit < finder->limits.nice_length ? limit : finder->limits.nice_length;
     uint32_t h = hash4(cur);
     uint32_t candidate = finder->head4[h];
@@ -131,7 +158,7 @@ static int search_tree_at(struct copy_finder *finder, uint32_t pos, uint32_t lim
     uint32_t smaller_length = 0, larger_length = 0;
     finder->head4[h] = tick;
     for (uint32_t depth = finder->limits.depth;; depth--) {
-        if (depth == 0 || !reachable(finder, tick, candidate)) {
+        if (depth == 0 || !reachable(reach, tick, candidate)) {
             *smaller = *larger = 0;
             break;
         }
@@ -202,6 +229,7 @@ int find_copies(struct copy_finder *finder, uint32_t pos, uint32_t max_length,
 {
     const uint8_t *cur = window_at(finder, pos);
     uint32_t tick = finder->origin + pos;
+    uint32_t reach = reach_of(finder, pos);
     uint32_t available = finder->end - pos;
     uint32_t limit = max_length < available ? max_length : available;
     uint32_t best = 1;
@@ -214,7 +242,7 @@ int find_copies(struct copy_finder *finder, uint32_t pos, uint32_t max_length,
         uint32_t *pair = &finder->head2[hash2(cur)];
         uint32_t candidate = *pair;
         *pair = tick;
-        if (reachable(finder, tick, candidate)) {
+        if (reachable(reach, tick, candidate)) {
             uint32_t length = extend(window_at(finder, candidate - finder->origin), cur, 0, limit);
             if (length >= 2) {
                 count = record(out, count, length, tick - candidate);
@@ -225,7 +253,7 @@ int find_copies(struct copy_finder *finder, uint32_t pos, uint32_t max_length,
             uint32_t *triple = &finder->head3[hash3(cur)];
             candidate = *triple;
             *triple = tick;
-            if (best < 3 && reachable(finder, tick, candidate)) {
+            if (best < 3 && reachable(reach, tick, candidate)) {
                 uint32_t length = extend(window_at(finder, candidate - finder->origin), cur, 0, limit);
                 if (length >= 3) {
                     count = record(out, count, length, tick - candidate);

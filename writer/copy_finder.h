@@ -25,7 +25,7 @@ enum {
     window_capacity = window_history + window_lookahead,
     distance_step = 1024,        /* distance carried by one unit of the ternary number */
     match_list_max = 8,
-    hash_bits = 14,              /* the window holds 8192 places: a small table stays in cache */
+    hash_bits = 13,              /* the window holds 8192 places: a small table stays in cache */
     tree_size = 16384            /* power of two above the longest distance */
 };
 

@@ -3,27 +3,37 @@
 /* A copy found this long is taken without looking one byte further. */
 #define lazy_limit 32
 
-/* How hard each level of the price parse looks. */
+/* How hard each level looks. Levels up to last_lazy_level take the lazy parse with
+ * chains of lazy_chain places; the others parse by price. */
+#define last_lazy_level 4
+
 struct level_limits {
+    uint32_t lazy_chain;
     struct match_limits search;
     struct parse_limits plan;
     int replan_at_rebuild; /* plan again with the new code after every rebuild */
 };
 
-static const struct level_limits price_levels[best_level - fastest_level] = {
-    /* 2 */ {{search_chain, 2, 16, 1}, {2048, 128, 0}, 0},
-    /* 3 */ {{search_chain, 4, 16, 1}, {2048, 128, 16}, 0},
-    /* 4 */ {{search_chain, 8, 32, 1}, {4096, 256, 16}, 0},
-    /* 5 */ {{search_chain, 8, 64, 1}, {4096, 256, 32}, 0},
-    /* 6 */ {{search_chain, 16, 64, 1}, {4096, 256, 0}, 0},
-    /* 7 */ {{search_tree, 32, 64, 1}, {4096, 256, 0}, 1},
-    /* 8 */ {{search_tree, 64, 128, 1}, {8192, 512, 0}, 1},
-    /* 9 */ {{search_tree, 256, 512, 1}, {16384, 1024, 0}, 1},
+static const struct level_limits levels[best_level] = {
+    /* 1 */ {8, {search_chain, 0, 0, 0}, {0, 0}, 0},
+    /* 2 */ {32, {search_chain, 0, 0, 0}, {0, 0}, 0},
+    /* 3 */ {64, {search_chain, 0, 0, 0}, {0, 0}, 0},
+    /* 4 */ {128, {search_chain, 0, 0, 0}, {0, 0}, 0},
+    /* 5 */ {0, {search_chain, 16, 64, 1}, {4096, 256}, 0},
+    /* 6 */ {0, {search_tree, 16, 64, 1}, {4096, 256}, 0},
+    /* 7 */ {0, {search_tree, 32, 64, 1}, {4096, 256}, 1},
+    /* 8 */ {0, {search_tree, 64, 128, 1}, {8192, 512}, 1},
+    /* 9 */ {0, {search_tree, 256, 512, 1}, {16384, 1024}, 1},
 };
 
 static const struct level_limits *limits_of(const entry_encoder *encoder)
 {
-    return &price_levels[encoder->level - fastest_level - 1];
+    return &levels[encoder->level - 1];
+}
+
+static int lazy(const entry_encoder *encoder)
+{
+    return encoder->level <= last_lazy_level;
 }
 
 void entry_encoder_start_level(entry_encoder *encoder, uint32_t size, int level, byte_sink out)
@@ -37,8 +47,9 @@ void entry_encoder_start_level(entry_encoder *encoder, uint32_t size, int level,
     encoder->fed = 0;
     encoder->cursor = 0;
     token_coder_start(&encoder->coder, out);
-    if (level == fastest_level) {
+    if (lazy(encoder)) {
         finder_reset(&encoder->finder);
+        encoder->finder.max_chain = limits_of(encoder)->lazy_chain;
     } else {
         copy_finder_start(&encoder->copies, &limits_of(encoder)->search);
         optimal_parse_start(&encoder->parser, &limits_of(encoder)->plan);
@@ -129,7 +140,7 @@ static void parse_by_price(entry_encoder *encoder, int finishing)
  * it has to. */
 static uint32_t room_for(entry_encoder *encoder, size_t count)
 {
-    if (encoder->level == fastest_level)
+    if (lazy(encoder))
         return finder_room(&encoder->finder, encoder->cursor);
     const struct copy_finder *copies = &encoder->copies;
     uint32_t free_space = window_capacity - (copies->end - copies->base);
@@ -140,7 +151,7 @@ static uint32_t room_for(entry_encoder *encoder, size_t count)
 
 static void parse(entry_encoder *encoder, int finishing)
 {
-    if (encoder->level == fastest_level)
+    if (lazy(encoder))
         parse_lazy(encoder, finishing);
     else
         parse_by_price(encoder, finishing);
@@ -153,7 +164,7 @@ int entry_encoder_feed(entry_encoder *encoder, const uint8_t *bytes, size_t coun
     while (count != 0) {
         uint32_t room = room_for(encoder, count);
         uint32_t n = count < room ? (uint32_t)count : room;
-        if (encoder->level == fastest_level)
+        if (lazy(encoder))
             finder_append(&encoder->finder, bytes, n);
         else
             copy_finder_append(&encoder->copies, bytes, n);

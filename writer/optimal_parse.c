@@ -20,7 +20,8 @@ void optimal_parse_start(struct optimal_parser *parser, const struct parse_limit
     if (parser->limits.margin >= parser->limits.horizon)
         parser->limits.margin = parser->limits.horizon / 2;
     parser->searched_to = 0;
-    parser->followed.length = 0;
+    parser->steps_done = 0;
+    parser->bytes_done = 0;
 }
 
 /* The copies at pos, searched once and kept for the later plans that cover pos again. */
@@ -29,20 +30,8 @@ static int copies_at(struct optimal_parser *parser, struct copy_finder *finder, 
 {
     uint32_t slot = pos & ring_mask;
     if (pos == parser->searched_to) {
-        struct match *found = parser->matches[slot];
-        int count;
-        if (parser->limits.follow_length > 0 &&
-            parser->followed.length > parser->limits.follow_length) {
-            /* The same copy one byte on: searching again would rarely find better. */
-            found[0].length = parser->followed.length - 1;
-            found[0].distance = parser->followed.distance;
-            count = 1;
-        } else {
-            count = find_copies(finder, pos, copy_search_limit, found);
-        }
-        parser->match_count[slot] = (uint8_t)count;
-        parser->followed.length = count > 0 ? found[count - 1].length : 0;
-        parser->followed.distance = count > 0 ? found[count - 1].distance : 0;
+        parser->match_count[slot] =
+            (uint8_t)find_copies(finder, pos, copy_search_limit, parser->matches[slot]);
         parser->searched_to = pos + 1;
     }
     *items = parser->matches[slot];
@@ -87,6 +76,14 @@ int optimal_parse_next(struct optimal_parser *parser, struct copy_finder *finder
 {
     uint32_t horizon = parser->limits.horizon;
     uint32_t available = finder->end - pos;
+    /* A plan that may hand out only a few steps need not look as far: twice the bytes
+     * those steps covered lately, and the margin. */
+    if (parser->steps_done > 0) {
+        uint64_t wanted = (uint64_t)max_steps * parser->bytes_done / parser->steps_done * 2 +
+                          parser->limits.margin;
+        if (wanted < horizon)
+            horizon = (uint32_t)wanted;
+    }
     uint32_t span = available < horizon ? available : horizon;
     int final = at_end && span == available;
     const uint8_t *literal_bits = coder->model.code_length;
@@ -94,10 +91,8 @@ int optimal_parse_next(struct optimal_parser *parser, struct copy_finder *finder
     const uint8_t *data = window_at(finder, pos);
     if (available == 0)
         return 0;
-    if (parser->searched_to < pos) {
+    if (parser->searched_to < pos)
         parser->searched_to = pos;
-        parser->followed.length = 0;
-    }
 
     /* Prices are set to unreached only as far as the steps tried so far can reach, so
      * a plan that ends early at a long copy costs no more than the bytes it covered. */
@@ -148,7 +143,15 @@ int optimal_parse_next(struct optimal_parser *parser, struct copy_finder *finder
         reached += steps[out].length;
         out++;
     }
-    if (total == 0 && forced.length > 0 && out < max_steps)
+    if (total == 0 && forced.length > 0 && out < max_steps) {
         steps[out++] = forced;
+        reached += forced.length;
+    }
+    parser->steps_done += (uint32_t)out;
+    parser->bytes_done += reached;
+    if (parser->steps_done >= 1u << 16) {
+        parser->steps_done /= 2;
+        parser->bytes_done /= 2;
+    }
     return out;
 }

@@ -23,14 +23,12 @@ struct parse_step {
 struct parse_limits {
     uint32_t horizon;            /* bytes planned ahead, at most parse_horizon_max */
     uint32_t margin;             /* steps this close to the planned end wait for the next plan */
-    uint32_t follow_length;      /* inside a copy this long, its rest is taken without a search
-                                    (0: search everywhere) */
 };
 
 struct optimal_parser {
     struct parse_limits limits;
     uint32_t searched_to;        /* first position whose copies are not yet known */
-    struct match followed;       /* the longest copy at searched_to - 1 */
+    uint32_t steps_done, bytes_done; /* steps handed out lately and the bytes they cover */
     uint8_t match_count[parse_horizon_max];
     struct match matches[parse_horizon_max][match_list_max];
     /* Per byte of the plan: the fewest bits that reach it and the step that does, its

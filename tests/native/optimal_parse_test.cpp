@@ -26,7 +26,7 @@ std::vector<parse_step> parse(const bytes &data, const match_limits &limits, uin
                               uint8_t literal_bits, uint8_t copy_bits, int max_steps = 1000)
 {
     static parse_run run;
-    parse_limits plan = {horizon, horizon / 8, 0};
+    parse_limits plan = {horizon, horizon / 8};
     copy_finder_start(&run.finder, &limits);
     optimal_parse_start(&run.parser, &plan);
     token_coder_start(&run.coder, byte_sink{discard, nullptr});
