@@ -95,7 +95,7 @@ void start_entry_bits(void)
     in.bits = 0;
     in.count = 0;
     look_at_block();
-    model_reset(&model);
+    model_reset(&model, 0);
 }
 
 void finish_entry_bits(void)
@@ -140,10 +140,10 @@ static uint32_t decode_symbol(void)
         top_up();
     for (;;) {
         uint32_t entry = model.lookup[in.bits & (lookup_size - 1)];
-        uint32_t length = entry >> 16 & 0xFFu;
+        uint32_t length = lookup_length(entry);
         if (length <= in.count) {
             drop(length);
-            uint32_t node = entry & 0xFFFFu;
+            uint32_t node = lookup_value(entry);
             if (!(entry & lookup_long))
                 return node;
             while (model.node[node].left >= 0)

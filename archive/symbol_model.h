@@ -14,34 +14,41 @@ QM_BEGIN_DECLS
 #define node_count (2 * symbol_count - 1)
 
 /* Codes of up to lookup_bits bits decode with one look into the table; longer ones go
- * on through the tree from the node the table names. */
+ * on through the tree from the node the table names. An entry is a symbol (or, with
+ * lookup_long, a node) in bits 0-9 and the bits it takes in bits 10-13. */
 #define lookup_bits 11
 #define lookup_size (1u << lookup_bits)
-#define lookup_long 0x80000000u /* the entry names a node, not a symbol */
+#define lookup_long 0x8000u
+#define lookup_value(entry) ((entry) & 0x3FFu)
+#define lookup_length(entry) ((entry) >> 10 & 0xFu)
 
 /* A leaf is node[symbol]; the inner node made by merge k is node[symbol_count + k]. */
 typedef struct model_node {
-    uint32_t weight;
+    uint32_t weight; /* of inner nodes; a leaf's is its symbol's count */
     int16_t left, right; /* -1 for a leaf */
 } model_node;
 
 typedef struct symbol_model {
     uint32_t frequency[symbol_count]; /* 1 + times seen; never overflows, see rebuild */
     uint16_t leaf_order[symbol_count];
+    uint32_t order_weight[symbol_count]; /* the count of leaf_order[i] when it was sorted */
     model_node node[node_count];
     uint32_t symbol_counter;
-    /* Derived at each rebuild: each symbol's code, its bits in reading order (the first
-     * bit read is bit 0), and the decoder's table, indexed by the next lookup_bits bits:
-     * bits 0-15 a symbol (or with lookup_long a node), bits 16-23 the bits it takes. */
-    uint8_t code_length[symbol_count];
-    uint64_t code[symbol_count];
-    uint32_t lookup[lookup_size];
+    uint8_t every_code; /* derive the codes of all leaves (the encoder), not only the
+                           table and the codes of up to lookup_bits bits (the decoder) */
+    /* Derived at each rebuild: the code of every node (a symbol's at its leaf), its bits
+     * in reading order (the first bit read is bit 0), and the decoder's table, indexed by
+     * the next lookup_bits bits. */
+    uint8_t code_length[node_count];
+    uint64_t code[node_count];
+    uint16_t lookup[lookup_size];
 } symbol_model;
 
 #define model_root (node_count - 1)
 
-/* The start of every entry: all counts 1, leaf order 0..256, no symbol seen. */
-void model_reset(symbol_model *model);
+/* The start of every entry: all counts 1, leaf order 0..256, no symbol seen. Codes are
+ * derived for every leaf when every_code is set. */
+void model_reset(symbol_model *model, int every_code);
 
 /* Whether the tree is to be rebuilt before the next symbol: before symbols 0, 256, ...,
  * 1792, then 2048 and every further 1024. */
