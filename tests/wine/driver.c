@@ -7,7 +7,7 @@
  * of the program under test only, so several drivers may run side by side. A control is
  * named by its window's class and its child id; id 0 names the window itself.
  *
- * Every check waits until it holds or the time runs out (10 s unless "timeout" says
+ * Every check waits until it holds or the time runs out (30 s unless "timeout" says
  * otherwise), so nothing depends on the machine's speed. The first failed check ends the
  * program under test and the driver, with exit code 1. */
 #include <windows.h>
@@ -20,7 +20,7 @@
 
 static PROCESS_INFORMATION child;
 static int child_started;
-static DWORD wait_limit = 10000;
+static DWORD wait_limit = 30000;
 static int line_number;
 static HWND current_box;
 
@@ -130,16 +130,26 @@ static HWND window_of(const char *class_name)
     return find_window(class_name, 0);
 }
 
+struct control_search {
+    HWND window;
+    int id;
+};
+
+static int control_exists(void *parameter)
+{
+    struct control_search *search = parameter;
+    return GetDlgItem(search->window, search->id) != NULL;
+}
+
+/* A window exists before its creation handler has made its controls: wait for them. */
 static HWND control_of(const char *class_name, const char *id)
 {
-    HWND window = window_of(class_name);
-    int n = atoi(id);
-    if (n == 0)
-        return window;
-    HWND control = GetDlgItem(window, n);
-    if (control == NULL)
-        fail("%s has no control %d", class_name, n);
-    return control;
+    struct control_search search = {window_of(class_name), atoi(id)};
+    if (search.id == 0)
+        return search.window;
+    if (!wait_until(control_exists, &search))
+        fail("%s has no control %d", class_name, search.id);
+    return GetDlgItem(search.window, search.id);
 }
 
 static int text_of(HWND window, char *out)
@@ -393,6 +403,17 @@ static int focus_matches(void *window)
     return GetGUIThreadInfo(child.dwThreadId, &info) && info.hwndFocus == (HWND)window;
 }
 
+/* Wine ends its desktop process when the last program that uses it ends, and starting it
+ * again takes a second or more on a busy machine. A hidden window held by a program that
+ * never ends keeps it open for the whole run. */
+static void hold_desktop(void)
+{
+    CreateWindowExA(0, "static", "", 0, 0, 0, 1, 1, NULL, NULL, GetModuleHandleA(NULL), NULL);
+    MSG message;
+    while (GetMessageA(&message, NULL, 0, 0) > 0)
+        DispatchMessageA(&message);
+}
+
 static int is_zero_or_one(const char *s)
 {
     return strcmp(s, "0") == 0 || strcmp(s, "1") == 0;
@@ -478,6 +499,9 @@ static void run_command(int argc, char **argv)
         HWND control = control_of(argv[1], argv[2]);
         if (!wait_until(focus_matches, control))
             fail("the focus is not in %s %s", argv[1], argv[2]);
+    } else if (strcmp(c, "hold") == 0) { /* hold: keeps the desktop open until Wine is stopped */
+        need(0, "");
+        hold_desktop();
     } else if (strcmp(c, "layout") == 0) {
         need(0, "");
         check_layout();

@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # The Wine environment of one test run: an Xvfb display, a fresh Wine prefix in the build
 # tree with a persistent wineserver, and env.sh, which the Wine tests source.
-#   wine_env.sh start STATE_DIR    (CTest fixture set-up)
-#   wine_env.sh stop STATE_DIR     (CTest fixture clean-up)
+#   wine_env.sh start STATE_DIR BIN_DIR   (CTest fixture set-up; BIN_DIR holds wine/driver.exe)
+#   wine_env.sh stop STATE_DIR            (CTest fixture clean-up)
 set -euo pipefail
 
 action=${1:?start or stop}
 state=${2:?state folder}
+bin=${3:-}
 wine=/usr/lib/wine/wine64
 wineserver=/usr/lib/wine/wineserver
 
@@ -57,6 +58,8 @@ EOF
     "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >>"$log" 2>&1
     "$wine" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
         </dev/null >>"$log" 2>&1
+    # The desktop stays open for the whole run, so that no test waits for it to start.
+    echo hold | setsid "$wine" "$bin/wine/driver.exe" >>"$log" 2>&1 &
     echo "Wine prefix $WINEPREFIX on display $DISPLAY"
 }
 
