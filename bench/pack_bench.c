@@ -108,7 +108,7 @@ int main(int argc, char **argv)
     double ours = 1e9, zlib15 = 1e9;
     uint64_t archive = 0, input = 0, size13 = 0, size15 = 0;
     const char *sources[] = {corpus};
-    pack_settings settings = {stub, "", "", NULL, 0, NULL};
+    pack_settings settings = {stub, "", "", NULL, 0, NULL, 0};
     for (int round = 0; round < rounds; round++) {
         char error[1024];
         double t0 = now();

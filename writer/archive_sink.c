@@ -15,6 +15,7 @@ static uint8_t out_buffer[1 << 16];
 static size_t out_used;
 static block_writer blocks;
 static entry_encoder *encoder; /* large: allocated once, kept for the process */
+static int coding_level;
 
 static void flush_file(void)
 {
@@ -49,8 +50,9 @@ static void put_file(void *context, const uint8_t *bytes, size_t count)
 }
 
 int sink_begin(int fd, const char *message, const char *run_after, const char *password,
-               uint32_t password_length)
+               uint32_t password_length, int level)
 {
+    coding_level = level != 0 ? level : default_level;
     out_fd = fd;
     out_error = 0;
     out_used = 0;
@@ -77,7 +79,7 @@ void sink_sequence(const uint8_t *bytes, size_t count)
 
 void sink_begin_entry_data(int32_t size)
 {
-    entry_encoder_start(encoder, (uint32_t)size, block_writer_sink(&blocks));
+    entry_encoder_start_level(encoder, (uint32_t)size, coding_level, block_writer_sink(&blocks));
 }
 
 void sink_entry_data(const uint8_t *bytes, size_t count)

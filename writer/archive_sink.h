@@ -11,10 +11,10 @@
 QM_BEGIN_DECLS
 
 /* Starts after the stub, already written to fd: the header with a recorded size of 0
- * (patched by the caller once the size is known), then the blocks. Returns 0 when the
- * header fields are refused. */
+ * (patched by the caller once the size is known), then the blocks, the files coded at
+ * level (0 for the default). Returns 0 when the header fields are refused. */
 int sink_begin(int fd, const char *message, const char *run_after, const char *password,
-               uint32_t password_length);
+               uint32_t password_length, int level);
 /* Names and fields of the entry sequence, as they are. */
 void sink_sequence(const uint8_t *bytes, size_t count);
 /* A file's data, coded. */

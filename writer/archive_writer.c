@@ -334,7 +334,8 @@ static int write_archive(pack_state *s, int out, const pack_settings *settings)
     int code = copy_stub(s, settings->stub_path, out);
     if (code != pack_done)
         return code;
-    if (!sink_begin(out, settings->message, settings->run_after, settings->password, settings->password_length))
+    if (!sink_begin(out, settings->message, settings->run_after, settings->password, settings->password_length,
+                    settings->level))
         return sink_failed() ? fail(s, "%s", strerror(sink_failed())) : fail(s, "the message, program or password is refused");
     const char *previous = "";
     uint64_t done = 0;

@@ -18,6 +18,9 @@ typedef struct pack_settings {
     uint32_t password_length;   /* bytes of password, 1 to password_limit */
     /* Told of the input bytes packed so far and in all, and of the entry at hand (UTF-8). */
     void (*progress)(uint64_t done, uint64_t total, const char *name);
+    /* The encoder's level, fastest_level (1) to best_level (9); 0 for default_level. The
+     * level never changes what the reader needs. */
+    int level;
 } pack_settings;
 
 enum pack_result {

@@ -73,7 +73,7 @@ struct pack_round_trip : ::testing::Test {
         dir.write("stub.exe", bytes(archive_offset, 0));
         std::string source = dir.at("src");
         const char *sources[] = {source.c_str()};
-        pack_settings settings = {nullptr, "", "", nullptr, 0, nullptr};
+        pack_settings settings = {nullptr, "", "", nullptr, 0, nullptr, 0};
         std::string stub = dir.at("stub.exe");
         settings.stub_path = stub.c_str();
         if (!password.empty()) {
