@@ -19,7 +19,7 @@ static const struct level_limits levels[best_level] = {
     /* 2 */ {32, {search_chain, 0, 0, 0}, {0, 0}, 0},
     /* 3 */ {64, {search_chain, 0, 0, 0}, {0, 0}, 0},
     /* 4 */ {128, {search_chain, 0, 0, 0}, {0, 0}, 0},
-    /* 5 */ {0, {search_chain, 16, 64, 1}, {4096, 256}, 0},
+    /* 5 */ {0, {search_tree, 8, 32, 1}, {4096, 256}, 0},
     /* 6 */ {0, {search_tree, 16, 64, 1}, {4096, 256}, 0},
     /* 7 */ {0, {search_tree, 32, 64, 1}, {4096, 256}, 1},
     /* 8 */ {0, {search_tree, 64, 128, 1}, {8192, 512}, 1},
