@@ -81,19 +81,43 @@ static void code_literal_here(entry_encoder *encoder)
 
 /* Parses while the bytes held reach far enough ahead, or to the end when finishing: at
  * each position the longest copy is taken unless the next position has a longer one. */
+static uint32_t literals_price(const entry_encoder *encoder, uint32_t from, uint32_t to)
+{
+    uint32_t bits = 0;
+    for (uint32_t k = from; k < to; k++)
+        bits += literal_price(&encoder->coder, finder_byte(&encoder->finder, k));
+    return bits;
+}
+
 static void parse_lazy(entry_encoder *encoder, int finishing)
 {
     match_finder *finder = &encoder->finder;
+    /* The copy found one byte on, kept for when the parse moves there by a literal. */
+    uint32_t found_at = UINT32_MAX, found_length = 0, found_distance = 0;
     while (encoder->cursor < finder->end &&
            (finishing || finder->end - encoder->cursor > longest_copy + 1)) {
-        uint32_t distance = 0;
-        uint32_t length = finder_longest(finder, encoder->cursor, longest_copy, &distance);
-        if (length != 0 && length < lazy_limit && encoder->cursor + 1 < finder->end) {
-            uint32_t later_distance = 0;
-            uint32_t later = finder_longest(finder, encoder->cursor + 1, longest_copy, &later_distance);
-            if (later > length) {
-                code_literal_here(encoder);
-                continue;
+        uint32_t here = encoder->cursor;
+        uint32_t distance = found_distance;
+        uint32_t length = found_length;
+        if (found_at != here)
+            length = finder_longest(finder, here, longest_copy, &distance);
+        if (length != 0 && length < lazy_limit && here + 1 < finder->end) {
+            found_at = here + 1;
+            found_length = finder_longest(finder, found_at, longest_copy, &found_distance);
+            /* A literal and the next copy against this copy, over the bytes either covers,
+             * the rest as literals. */
+            if (found_length != 0) {
+                uint32_t now_end = here + length, later_end = found_at + found_length;
+                uint32_t end = now_end > later_end ? now_end : later_end;
+                uint32_t now = copy_price(&encoder->coder, distance, length) +
+                               literals_price(encoder, now_end, end);
+                uint32_t later = literal_price(&encoder->coder, finder_byte(finder, here)) +
+                                 copy_price(&encoder->coder, found_distance, found_length) +
+                                 literals_price(encoder, later_end, end);
+                if (later < now) {
+                    code_literal_here(encoder);
+                    continue;
+                }
             }
         }
         if (length != 0 && copy_pays(encoder, distance, length)) {
