@@ -102,8 +102,9 @@ TEST_F(bad_input_test, damaged_headers)
         ASSERT_NE(got.text, nullptr) << c.what;
         EXPECT_STREQ(got.text, c.want.text) << c.what;
         EXPECT_EQ(got.owner, c.want.owner) << c.what;
-        if (c.want.owner == owner_none)
+        if (c.want.owner == owner_none) {
             EXPECT_FALSE(host_record.message_text_set) << c.what; // refused before the header is read
+        }
     }
 }
 
