@@ -17,6 +17,9 @@ typedef struct key_stream {
 /* XORs the byte with the next key byte and advances the stream. */
 uint8_t key_stream_apply(key_stream *stream, uint8_t byte);
 
+/* key_stream_apply over count bytes in place. */
+void key_stream_run(key_stream *stream, uint8_t *bytes, uint32_t count);
+
 QM_END_DECLS
 
 #endif

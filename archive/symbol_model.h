@@ -1,0 +1,66 @@
+/* The adaptive code of an entry's data: 257 symbols (the byte values and match_symbol),
+ * running counts, and a Huffman tree rebuilt from them on a fixed schedule. The decoder
+ * and the encoder each run one in step, so both sides always hold the same code. */
+#ifndef QM_SYMBOL_MODEL_H
+#define QM_SYMBOL_MODEL_H
+
+#include "startup/decls.h"
+#include <stdint.h>
+
+QM_BEGIN_DECLS
+
+#define symbol_count 257
+#define match_symbol 256
+#define node_count (2 * symbol_count - 1)
+
+/* Codes of up to lookup_bits bits decode with one look into the table; longer ones go
+ * on through the tree from the node the table names. */
+#define lookup_bits 11
+#define lookup_size (1u << lookup_bits)
+#define lookup_long 0x80000000u /* the entry names a node, not a symbol */
+
+/* A leaf is node[symbol]; the inner node made by merge k is node[symbol_count + k]. */
+typedef struct model_node {
+    uint32_t weight;
+    int16_t left, right; /* -1 for a leaf */
+} model_node;
+
+typedef struct symbol_model {
+    uint32_t frequency[symbol_count]; /* 1 + times seen; never overflows, see rebuild */
+    uint16_t leaf_order[symbol_count];
+    model_node node[node_count];
+    uint32_t symbol_counter;
+    /* Derived at each rebuild: each symbol's code, its bits in reading order (the first
+     * bit read is bit 0), and the decoder's table, indexed by the next lookup_bits bits:
+     * bits 0-15 a symbol (or with lookup_long a node), bits 16-23 the bits it takes. */
+    uint8_t code_length[symbol_count];
+    uint64_t code[symbol_count];
+    uint32_t lookup[lookup_size];
+} symbol_model;
+
+#define model_root (node_count - 1)
+
+/* The start of every entry: all counts 1, leaf order 0..256, no symbol seen. */
+void model_reset(symbol_model *model);
+
+/* Whether the tree is to be rebuilt before the next symbol: before symbols 0, 256, ...,
+ * 1792, then 2048 and every further 1024. */
+static inline int model_rebuild_due(const symbol_model *model)
+{
+    uint32_t n = model->symbol_counter;
+    return n % 256 == 0 && (n < 2048 || n % 1024 == 0);
+}
+
+/* Rebuilds the tree, the codes and the table from the counts and the last leaf order. */
+void model_rebuild(symbol_model *model);
+
+/* One symbol coded: its count and the symbol counter go up. */
+static inline void model_count(symbol_model *model, uint32_t symbol)
+{
+    model->frequency[symbol]++;
+    model->symbol_counter++;
+}
+
+QM_END_DECLS
+
+#endif
