@@ -52,9 +52,14 @@ bytes make_archive(const std::vector<archive_entry> &entries, const archive_opti
         for (int t = 0; t < 3; t++)
             for (int i = 0; i < 8; i++)
                 record[8 * t + i] = (uint8_t)(e.times[t] >> (8 * i));
+        uint32_t size = e.raw ? (uint32_t)e.size : (uint32_t)e.content.size();
         for (int i = 0; i < 4; i++)
-            record[24 + i] = (uint8_t)(e.content.size() >> (8 * i));
+            record[24 + i] = (uint8_t)(size >> (8 * i));
         block_writer_put(blocks.get(), record, sizeof record);
+        if (e.raw) {
+            block_writer_put(blocks.get(), e.coded.data(), e.coded.size());
+            continue;
+        }
         entry_encoder_start(encoder.get(), (uint32_t)e.content.size(), block_writer_sink(blocks.get()));
         entry_encoder_feed(encoder.get(), e.content.data(), e.content.size());
         entry_encoder_finish(encoder.get());

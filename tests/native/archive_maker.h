@@ -13,6 +13,9 @@ struct archive_entry {
     std::string name;         /* code page 932 with backslashes; a folder's ends in "\." */
     bytes content;            /* a file's bytes */
     uint64_t times[3] = {};   /* creation, last access, last write (FILETIME) */
+    bool raw = false;         /* store size and coded as given, for damaged entries */
+    int32_t size = 0;
+    bytes coded;
 };
 
 struct archive_options {
