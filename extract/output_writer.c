@@ -69,5 +69,4 @@ void put_copy(uint32_t distance, uint32_t length)
 void flush_output(void)
 {
     write_out((uint32_t)(write_position - window_base));
-    window_base = write_position;
 }

@@ -12,7 +12,8 @@ void entry_encoder_start(entry_encoder *encoder, uint32_t size, byte_sink out)
     finder_reset(&encoder->finder);
 }
 
-/* A copy pays only when it costs fewer bits than the literals it replaces. */
+/* A copy pays when it costs no more bits than the literals it replaces (one symbol in
+ * place of several also keeps the counts of the literals sharper). */
 static int copy_pays(const entry_encoder *encoder, uint32_t distance, uint32_t length)
 {
     if (length >= 8)
@@ -20,7 +21,7 @@ static int copy_pays(const entry_encoder *encoder, uint32_t distance, uint32_t l
     uint32_t literals = 0;
     for (uint32_t k = 0; k < length; k++)
         literals += literal_price(&encoder->coder, finder_byte(&encoder->finder, encoder->cursor + k));
-    return copy_price(&encoder->coder, distance, length) < literals;
+    return copy_price(&encoder->coder, distance, length) <= literals;
 }
 
 static void code_literal_here(entry_encoder *encoder)
