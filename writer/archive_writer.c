@@ -213,7 +213,8 @@ static int walk_folder(pack_state *s, const char *path, const char *prefix)
     if (code == pack_done && errno != 0)
         code = fail(s, "%s: %s", path, strerror(errno));
     closedir(d);
-    qsort(names, count, sizeof *names, by_bytes);
+    if (count > 1) /* an empty folder has no list to sort: qsort must not see a null one */
+        qsort(names, count, sizeof *names, by_bytes);
     for (size_t i = 0; i < count && code == pack_done; i++) {
         char *child = NULL;
         if (asprintf(&child, "%s/%s", path, names[i]) < 0)
