@@ -23,6 +23,7 @@ for t in "${targets[@]}"; do
   build-fuzz/bin/"$t" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=1024 -print_final_stats=1 \
     -artifact_prefix="$fuzz/corpus/$t-" "$fuzz/corpus/$t" "${seeds[@]}" >"$log" 2>&1 || {
     tail -40 "$log"; echo "$t: finding, see $log"; exit 1; }
-  echo "$t: $(grep -o 'stat::number_of_executed_units: [0-9]*' "$log" | grep -o '[0-9]*$') executions in ${seconds} s," \
-       "$(grep -o 'stat::new_units_added: [0-9]*' "$log" | grep -o '[0-9]*$') new inputs"
+  stat() { awk -v k="stat::$1:" '$1 == k { print $2 }' "$log"; }
+  echo "$t: $(stat number_of_executed_units) executions in ${seconds} s, $(stat new_units_added) new inputs," \
+       "coverage $(grep -o 'cov: [0-9]*' "$log" | tail -1 | grep -o '[0-9]*')"
 done
