@@ -1,15 +1,14 @@
-/* The stub's entry: window set-up, the self-check, the message loop, the end. */
-#include <windows.h>
+/* The stub's entry: window set-up, the self-check, the bitmaps, the message loop, the end. */
 #include "startup/host.h"
 #include "startup/self_check.h"
 #include "startup/windows_win32.h"
 
-LRESULT CALLBACK main_window_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+void set_up_windows(void);
+void load_folder_bitmaps(void);
 
 void stub_entry(void)
 {
     program_instance = GetModuleHandleA(NULL);
-    extern void set_up_windows(void);
     set_up_windows();
 
     char own_path[261];
@@ -19,7 +18,6 @@ void stub_entry(void)
     own_path[length] = '\0';
     self_check(own_path);
 
-    extern void load_folder_bitmaps(void);
     load_folder_bitmaps();
     ShowWindow(main_window, SW_SHOW);
     UpdateWindow(main_window);

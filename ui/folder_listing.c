@@ -193,3 +193,8 @@ void select_current_drive(void)
         if (list_text(drive_list, i, label, sizeof label) > 0 && label[0] == letter)
             list_select(drive_list, i);
 }
+
+char selected_drive(void)
+{
+    return list_text(drive_list, list_selected(drive_list), label, sizeof label) > 0 ? label[0] : '\0';
+}

@@ -43,6 +43,9 @@ void drive_label(char letter, unsigned type, const char *volume_text, char text[
 /* Rebuilds the drive list: one label per logical drive, A to Z. */
 void fill_drive_list(void);
 
+/* The drive letter of the drive list's selected entry; 0 when nothing is selected. */
+char selected_drive(void);
+
 /* Selects the drive list's entry of browse_folder's drive; when none matches (a network
  * path), the selection stays as it was. */
 void select_current_drive(void);
