@@ -178,10 +178,22 @@ step uint32_t decode_symbol(bit_reader *r)
     }
 }
 
+/* The output of the loop below: the window offset of the next byte, and the offset at
+ * which the entry's size is reached (which may lie beyond the window). */
+typedef struct output_cursor {
+    uint32_t at, stop;
+} output_cursor;
+
+static void look_at_output(output_cursor *o, int32_t size)
+{
+    o->at = (uint32_t)(write_position - window_base);
+    o->stop = (uint32_t)(size - window_base);
+}
+
 /* The copy after match_symbol: 10 bits of distance, 4 of length, then a ternary number v
  * whose value mod 8 extends the distance by 1024 a step and whose rest extends the
  * length by 16 a step. */
-step void decode_copy(bit_reader *r)
+step void decode_copy(bit_reader *r, output_cursor *o, int32_t size)
 {
     uint32_t low = take_bits(r, distance_bits + length_bits);
     uint32_t distance = 1 + (low & ((1u << distance_bits) - 1));
@@ -190,28 +202,45 @@ step void decode_copy(bit_reader *r)
     distance += (v % 8) << distance_bits;
     /* A copy reaching before the entry's first byte, or running the produced count past
      * the 32-bit limit, cannot come from a sound archive. */
-    uint32_t produced = (uint32_t)write_position;
+    uint32_t produced = (uint32_t)window_base + o->at;
     uint64_t full = (uint64_t)length + (uint64_t)(v / 8) * 16;
     if (distance > produced || full > count_limit - produced)
         report_damaged_archive();
+    write_position = (int32_t)produced;
     put_copy(distance, (uint32_t)full);
+    look_at_output(o, size);
 }
 
+/* Between two rebuilds the loop runs without looking at the schedule or at cancel_flag,
+ * which only the message let through at a rebuild can set; after a rebuild that set it,
+ * one more symbol is decoded, as a check between symbols would allow. */
 void decode_entry(int32_t size)
 {
     reset_output();
     start_entry_bits();
     bit_reader r = in;
-    while (write_position < size && !cancel_flag) {
+    output_cursor o;
+    look_at_output(&o, size);
+    while (o.at < o.stop && (int32_t)o.stop > 0 && !cancel_flag) {
         if (model_rebuild_due(&model))
             rebuild_tree();
-        uint32_t symbol = decode_symbol(&r);
-        model_count(&model, symbol);
-        if (symbol < match_symbol)
-            put_byte((uint8_t)symbol);
-        else
-            decode_copy(&r);
+        uint32_t run = cancel_flag ? 1 : model_symbols_to_rebuild(&model);
+        for (; run != 0 && o.at < o.stop; run--) {
+            uint32_t symbol = decode_symbol(&r);
+            model_count(&model, symbol);
+            if (symbol < match_symbol) {
+                if (o.at == output_window_size) {
+                    write_position = window_base + (int32_t)o.at;
+                    move_window();
+                    look_at_output(&o, size);
+                }
+                output_window[o.at++] = (uint8_t)symbol;
+            } else {
+                decode_copy(&r, &o, size);
+            }
+        }
     }
+    write_position = window_base + (int32_t)o.at;
     in = r;
     finish_entry_bits();
 }

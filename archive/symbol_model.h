@@ -55,6 +55,14 @@ static inline int model_rebuild_due(const symbol_model *model)
     return n % 256 == 0 && (n < 2048 || n % 1024 == 0);
 }
 
+/* Symbols still to come before the next rebuild is due (at least 1). */
+static inline uint32_t model_symbols_to_rebuild(const symbol_model *model)
+{
+    uint32_t n = model->symbol_counter;
+    uint32_t period = n < 2048 ? 256 : 1024;
+    return period - n % period;
+}
+
 /* Rebuilds the tree, the codes and the table from the counts and the last leaf order. */
 void model_rebuild(symbol_model *model);
 
