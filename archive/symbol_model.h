@@ -14,28 +14,32 @@ QM_BEGIN_DECLS
 #define node_count (2 * symbol_count - 1)
 
 /* Codes of up to lookup_bits bits decode with one look into the table; longer ones go
- * on through the tree from the node the table names. */
+ * on through the tree from the node the table names. An entry is a symbol (or, with
+ * lookup_long, a node) in bits 0-9 and the bits it takes in bits 10-13. */
 #define lookup_bits 11
 #define lookup_size (1u << lookup_bits)
-#define lookup_long 0x80000000u /* the entry names a node, not a symbol */
+#define lookup_long 0x8000u
+#define lookup_value(entry) ((entry) & 0x3FFu)
+#define lookup_length(entry) ((entry) >> 10 & 0xFu)
 
 /* A leaf is node[symbol]; the inner node made by merge k is node[symbol_count + k]. */
 typedef struct model_node {
-    uint32_t weight;
+    uint32_t weight; /* of inner nodes; a leaf's is its symbol's count */
     int16_t left, right; /* -1 for a leaf */
 } model_node;
 
 typedef struct symbol_model {
     uint32_t frequency[symbol_count]; /* 1 + times seen; never overflows, see rebuild */
     uint16_t leaf_order[symbol_count];
+    uint32_t order_weight[symbol_count + 1]; /* [i + 1]: the count of leaf_order[i] when sorted */
     model_node node[node_count];
     uint32_t symbol_counter;
-    /* Derived at each rebuild: each symbol's code, its bits in reading order (the first
-     * bit read is bit 0), and the decoder's table, indexed by the next lookup_bits bits:
-     * bits 0-15 a symbol (or with lookup_long a node), bits 16-23 the bits it takes. */
-    uint8_t code_length[symbol_count];
-    uint64_t code[symbol_count];
-    uint32_t lookup[lookup_size];
+    /* Derived at each rebuild: the code of every node (a symbol's at its leaf), its bits
+     * in reading order (the first bit read is bit 0), and the decoder's table, indexed by
+     * the next lookup_bits bits. */
+    uint8_t code_length[node_count];
+    uint64_t code[node_count];
+    uint16_t lookup[lookup_size];
 } symbol_model;
 
 #define model_root (node_count - 1)
@@ -49,6 +53,14 @@ static inline int model_rebuild_due(const symbol_model *model)
 {
     uint32_t n = model->symbol_counter;
     return n % 256 == 0 && (n < 2048 || n % 1024 == 0);
+}
+
+/* Symbols still to come before the next rebuild is due (at least 1). */
+static inline uint32_t model_symbols_to_rebuild(const symbol_model *model)
+{
+    uint32_t n = model->symbol_counter;
+    uint32_t period = n < 2048 ? 256 : 1024;
+    return period - n % period;
 }
 
 /* Rebuilds the tree, the codes and the table from the counts and the last leaf order. */

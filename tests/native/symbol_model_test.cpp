@@ -19,7 +19,7 @@ std::string code_text(const symbol_model &m, int symbol)
 TEST(symbol_model, initial_codes_are_the_known_ones)
 {
     symbol_model m;
-    model_reset(&m);
+    model_reset(&m, 1);
     model_rebuild(&m);
     EXPECT_EQ(code_text(m, 1), "000000000");
     EXPECT_EQ(code_text(m, 2), "000000001");
@@ -79,7 +79,7 @@ TEST(symbol_model, rebuilds_follow_the_plain_rules_over_many_count_tables)
 {
     std::mt19937 random(7);
     symbol_model m;
-    model_reset(&m);
+    model_reset(&m, 1);
     plain_model plain;
     // Successive rebuilds start from the last order; narrow ranges give many ties.
     for (int round = 0; round < 300; round++) {
@@ -98,14 +98,15 @@ TEST(symbol_model, rebuilds_follow_the_plain_rules_over_many_count_tables)
     }
 }
 
-// Each code read bit by bit through the table, and on through the tree for long codes.
-int decode_code(const symbol_model &m, uint64_t code, int length)
+// Each code read through the table, whatever bits follow it, and on through the tree for
+// long codes.
+int decode_code(const symbol_model &m, uint64_t code, int length, uint64_t following)
 {
-    uint32_t entry = m.lookup[code & (lookup_size - 1)];
-    int used = (int)(entry >> 16 & 0xFF);
+    uint32_t entry = m.lookup[(code | following << length) & (lookup_size - 1)];
+    int used = (int)lookup_length(entry);
     if (used > length)
         return -1;
-    int node = (int)(entry & 0xFFFF);
+    int node = (int)lookup_value(entry);
     if (entry & lookup_long)
         for (; m.node[node].left >= 0; used++)
             node = (code >> used & 1) ? m.node[node].right : m.node[node].left;
@@ -134,13 +135,14 @@ TEST(symbol_model, every_code_decodes_through_the_table_and_the_tree)
     tables.push_back({"deep", deep});
     for (auto &t : tables) {
         symbol_model m;
-        model_reset(&m);
+        model_reset(&m, 1);
         for (int s = 0; s < symbol_count; s++)
             m.frequency[s] = t.counts[s];
         model_rebuild(&m);
         int longest = 0;
         for (int s = 0; s < symbol_count; s++) {
-            EXPECT_EQ(decode_code(m, m.code[s], m.code_length[s]), s) << t.name << " symbol " << s;
+            for (uint64_t following : {0x0ull, 0x5A5ull, 0x7FFull})
+                EXPECT_EQ(decode_code(m, m.code[s], m.code_length[s], following), s) << t.name << " symbol " << s;
             longest = std::max(longest, (int)m.code_length[s]);
         }
         if (std::string(t.name) != "flat") {
@@ -155,7 +157,7 @@ TEST(symbol_model, every_code_decodes_through_the_table_and_the_tree)
 TEST(symbol_model, rebuilds_come_every_256_symbols_then_every_1024_from_2048)
 {
     symbol_model m;
-    model_reset(&m);
+    model_reset(&m, 1);
     std::vector<uint32_t> due;
     for (uint32_t n = 0; n <= 5120; n++) {
         if (model_rebuild_due(&m))
