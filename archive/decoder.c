@@ -20,73 +20,86 @@ uint8_t cancel_flag;
 
 static symbol_model model;
 
+/* The steps of the decoding loop are kept inline so that its bit reader stays in
+ * registers. */
+#if defined(__GNUC__)
+#define step static inline __attribute__((always_inline))
+#else
+#define step static inline
+#endif
+
 /* The bit reader: bits holds count unused bits, lowest first; above them it holds nothing
  * or the next bytes of the block, as they will be loaded. The bytes [taken, next) of the
- * block have been loaded but not yet handed out by the stream. */
-static struct bit_reader {
+ * block have been loaded but not yet handed out by the stream. decode_entry works on a
+ * copy of it in local variables; between entries it rests here. */
+typedef struct bit_reader {
     uint64_t bits;
     uint32_t count;
     const uint8_t *next, *limit, *taken;
-} in;
+} bit_reader;
 
-static void look_at_block(void)
+static bit_reader in;
+
+static void look_at_block(bit_reader *r)
 {
     uint32_t available;
-    in.next = in.taken = stream_bytes(&available);
-    in.limit = in.next + available;
+    r->next = r->taken = stream_bytes(&available);
+    r->limit = r->next + available;
 }
 
-static uint64_t load_le64(const uint8_t *p)
+static inline uint64_t load_le64(const uint8_t *p)
 {
     return (uint64_t)p[0] | (uint64_t)p[1] << 8 | (uint64_t)p[2] << 16 | (uint64_t)p[3] << 24 |
            (uint64_t)p[4] << 32 | (uint64_t)p[5] << 40 | (uint64_t)p[6] << 48 | (uint64_t)p[7] << 56;
 }
 
 /* Loads bits from the block in hand, as many whole bytes as fit; reads no block. */
-static void top_up(void)
+step void top_up(bit_reader *r)
 {
-    if (in.limit - in.next >= 8) {
-        in.bits |= load_le64(in.next) << in.count;
-        in.next += (63 - in.count) >> 3;
-        in.count |= 56;
+    if (r->limit - r->next >= 8) {
+        r->bits |= load_le64(r->next) << r->count;
+        r->next += (63 - r->count) >> 3;
+        r->count |= 56;
         return;
     }
-    while (in.next < in.limit && in.count <= 56) {
-        in.bits |= (uint64_t)*in.next++ << in.count;
-        in.count += 8;
+    while (r->next < r->limit && r->count <= 56) {
+        r->bits |= (uint64_t)*r->next++ << r->count;
+        r->count += 8;
     }
 }
 
-/* At least one more bit is needed: from the block in hand, else from the next block. */
-static void fetch(void)
+/* At least one more bit is needed: from the block in hand, else from the next block.
+ * Taken and given by value so that the caller's copy can live in registers. */
+static bit_reader fetch(bit_reader r)
 {
-    if (in.next < in.limit) {
-        top_up();
-        return;
+    if (r.next < r.limit) {
+        top_up(&r);
+        return r;
     }
-    stream_take((uint32_t)(in.next - in.taken));
-    in.bits |= (uint64_t)read_byte() << in.count;
-    in.count += 8;
-    look_at_block();
+    stream_take((uint32_t)(r.next - r.taken));
+    r.bits |= (uint64_t)read_byte() << r.count;
+    r.count += 8;
+    look_at_block(&r);
+    return r;
 }
 
-static inline void need(uint32_t n)
+step void need(bit_reader *r, uint32_t n)
 {
-    while (in.count < n)
-        fetch();
+    while (r->count < n)
+        *r = fetch(*r);
 }
 
-static inline void drop(uint32_t n)
+step void drop(bit_reader *r, uint32_t n)
 {
-    in.bits >>= n;
-    in.count -= n;
+    r->bits >>= n;
+    r->count -= n;
 }
 
-static inline uint32_t take_bits(uint32_t n)
+step uint32_t take_bits(bit_reader *r, uint32_t n)
 {
-    need(n);
-    uint32_t value = (uint32_t)in.bits & ((1u << n) - 1);
-    drop(n);
+    need(r, n);
+    uint32_t value = (uint32_t)r->bits & ((1u << n) - 1);
+    drop(r, n);
     return value;
 }
 
@@ -94,8 +107,8 @@ void start_entry_bits(void)
 {
     in.bits = 0;
     in.count = 0;
-    look_at_block();
-    model_reset(&model, 0);
+    look_at_block(&in);
+    model_reset(&model);
 }
 
 void finish_entry_bits(void)
@@ -107,22 +120,32 @@ void finish_entry_bits(void)
     in.count = 0;
 }
 
-uint32_t read_bit(void)
+step uint32_t ternary(bit_reader *r)
 {
-    return take_bits(1);
-}
-
-uint32_t read_ternary(void)
-{
+    need(r, 2);
+    if ((r->bits & 3) == 3) { /* the most common number, 0 */
+        drop(r, 2);
+        return 0;
+    }
     uint32_t v = 0;
     for (;;) {
-        uint32_t digit = take_bits(2);
+        uint32_t digit = take_bits(r, 2);
         if (digit == 3)
             return v;
         if (v > (count_limit - 3) / 3)
             report_damaged_archive();
         v = 3 * v + digit + 1;
     }
+}
+
+uint32_t read_bit(void)
+{
+    return take_bits(&in, 1);
+}
+
+uint32_t read_ternary(void)
+{
+    return ternary(&in);
 }
 
 void rebuild_tree(void)
@@ -133,58 +156,91 @@ void rebuild_tree(void)
 
 /* One symbol: the table resolves codes of up to lookup_bits bits at once; it is trusted
  * only as far as bits are loaded, so that near a block's end no byte beyond the code is
- * fetched. Longer codes go on through the tree one bit at a time. */
-static uint32_t decode_symbol(void)
+ * fetched. Longer codes go on through the tree one bit at a time. Topping up to 32 bits
+ * or more beforehand leaves most copies their bits without another look at the block. */
+step uint32_t decode_symbol(bit_reader *r)
 {
-    if (in.count < lookup_bits)
-        top_up();
+    if (r->count < 32)
+        top_up(r);
     for (;;) {
-        uint32_t entry = model.lookup[in.bits & (lookup_size - 1)];
+        uint32_t entry = model.lookup[r->bits & (lookup_size - 1)];
         uint32_t length = lookup_length(entry);
-        if (length <= in.count) {
-            drop(length);
+        if (length <= r->count) {
+            drop(r, length);
             uint32_t node = lookup_value(entry);
             if (!(entry & lookup_long))
                 return node;
             while (model.node[node].left >= 0)
-                node = (uint32_t)(read_bit() ? model.node[node].right : model.node[node].left);
+                node = (uint32_t)(take_bits(r, 1) ? model.node[node].right : model.node[node].left);
             return node;
         }
-        fetch();
+        *r = fetch(*r);
     }
 }
 
-/* The copy after match_symbol: 10 bits of distance, 4 of length, then a ternary number v
- * whose low three bits' worth (v mod 8) extends the distance and whose rest extends the
- * length by 16 a step. */
-static void decode_copy(int32_t produced)
+/* The output of the loop below: the window offset of the next byte, and the offset at
+ * which the entry's size is reached (which may lie beyond the window). */
+typedef struct output_cursor {
+    uint32_t at, stop;
+} output_cursor;
+
+static void look_at_output(output_cursor *o, int32_t size)
 {
-    uint32_t low = take_bits(distance_bits + length_bits);
+    o->at = (uint32_t)(write_position - window_base);
+    o->stop = (uint32_t)(size - window_base);
+}
+
+/* The copy after match_symbol: 10 bits of distance, 4 of length, then a ternary number v
+ * whose value mod 8 extends the distance by 1024 a step and whose rest extends the
+ * length by 16 a step. */
+step void decode_copy(bit_reader *r, output_cursor *o, int32_t size)
+{
+    uint32_t low = take_bits(r, distance_bits + length_bits);
     uint32_t distance = 1 + (low & ((1u << distance_bits) - 1));
     uint32_t length = shortest_copy + (low >> distance_bits);
-    uint32_t v = read_ternary();
+    uint32_t v = ternary(r);
     distance += (v % 8) << distance_bits;
     /* A copy reaching before the entry's first byte, or running the produced count past
      * the 32-bit limit, cannot come from a sound archive. */
+    uint32_t produced = (uint32_t)window_base + o->at;
     uint64_t full = (uint64_t)length + (uint64_t)(v / 8) * 16;
-    if (distance > (uint32_t)produced || full > count_limit - (uint32_t)produced)
+    if (distance > produced || full > count_limit - produced)
         report_damaged_archive();
+    write_position = (int32_t)produced;
     put_copy(distance, (uint32_t)full);
+    look_at_output(o, size);
 }
 
+/* Between two rebuilds the loop runs without looking at the schedule or at cancel_flag,
+ * which only the message let through at a rebuild can set; after a rebuild that set it,
+ * one more symbol is decoded, as a check between symbols would allow. */
 void decode_entry(int32_t size)
 {
     reset_output();
     start_entry_bits();
-    while (write_position < size && !cancel_flag) {
+    bit_reader r = in;
+    output_cursor o;
+    look_at_output(&o, size);
+    while (o.at < o.stop && (int32_t)o.stop > 0 && !cancel_flag) {
         if (model_rebuild_due(&model))
             rebuild_tree();
-        uint32_t symbol = decode_symbol();
-        model_count(&model, symbol);
-        if (symbol < match_symbol)
-            put_byte((uint8_t)symbol);
-        else
-            decode_copy(write_position);
+        uint32_t run = cancel_flag ? 1 : model_symbols_to_rebuild(&model);
+        for (; run != 0 && o.at < o.stop; run--) {
+            uint32_t symbol = decode_symbol(&r);
+            model_count(&model, symbol);
+            if (symbol < match_symbol) {
+                if (o.at == output_window_size) {
+                    write_position = window_base + (int32_t)o.at;
+                    move_window();
+                    look_at_output(&o, size);
+                }
+                output_window[o.at++] = (uint8_t)symbol;
+            } else {
+                decode_copy(&r, &o, size);
+            }
+        }
     }
+    write_position = window_base + (int32_t)o.at;
+    in = r;
     finish_entry_bits();
 }

@@ -42,6 +42,17 @@ static void read_next_block(void)
     block_length = payload;
 }
 
+/* Whether the file ends after the block in hand. A failed query is a failure to read the
+ * archive: left pending, it would surface at the next status taken, as some other stop,
+ * and taken for the end it would end the run early as if it were complete. */
+static int archive_ends_here(void)
+{
+    int end = at_end(&archive_file);
+    if (take_status() != 0)
+        report_read_failure();
+    return end;
+}
+
 static uint32_t next_index(void)
 {
     return consumed % block_payload;
@@ -54,7 +65,7 @@ uint8_t read_byte(void)
         read_next_block();
     if ((int32_t)i >= block_length)
         report_read_failure();
-    if ((int32_t)i == block_length - 1 && at_end(&archive_file))
+    if ((int32_t)i == block_length - 1 && archive_ends_here())
         end_of_archive = 1;
     consumed++;
     return block[i];
@@ -72,7 +83,7 @@ void stream_take(uint32_t count)
     if (count == 0)
         return;
     uint32_t last = next_index() + count - 1;
-    if ((int32_t)last == block_length - 1 && at_end(&archive_file))
+    if ((int32_t)last == block_length - 1 && archive_ends_here())
         end_of_archive = 1;
     consumed += count;
 }

@@ -1,17 +1,17 @@
 #include "archive/symbol_model.h"
 #include <string.h>
 
-void model_reset(symbol_model *model, int every_code)
+void model_reset(symbol_model *model)
 {
     for (int s = 0; s < symbol_count; s++) {
         model->frequency[s] = 1;
         model->leaf_order[s] = (uint16_t)s;
-        model->order_weight[s] = 1;
+        model->order_weight[s + 1] = 1;
         model->node[s].weight = 1;
         model->node[s].left = model->node[s].right = -1;
     }
+    model->order_weight[0] = 0xFFFFFFFFu; /* heavier than any node, for the merges */
     model->symbol_counter = 0;
-    model->every_code = (uint8_t)(every_code != 0);
 }
 
 /* Orders the leaves by descending count, leaves of equal count keeping the last order:
@@ -19,49 +19,40 @@ void model_reset(symbol_model *model, int every_code)
  * strictly lighter) reach, since a stable sort has one result. Counts only grow, and the
  * leaves whose count has not changed since the last sort are still in order among
  * themselves; so only the changed ones are sorted, by insertion, and then merged with
- * the rest, equal counts going by their place in the last order. */
+ * the rest. Each leaf is keyed by its count, then its place in the last order, then its
+ * symbol, so that one comparison of keys orders two leaves. */
+static uint64_t sort_key(uint32_t weight, uint32_t place, uint32_t symbol)
+{
+    return (uint64_t)weight << 32 | (uint64_t)(0xFFFFu - place) << 16 | symbol;
+}
+
 static void sort_leaves(symbol_model *model)
 {
-    uint16_t changed[symbol_count], changed_at[symbol_count + 1];
-    uint32_t changed_weight[symbol_count + 1];
-    uint16_t kept[symbol_count], kept_at[symbol_count + 1];
+    uint64_t changed[symbol_count + 1], kept[symbol_count + 1];
     uint32_t n_changed = 0, n_kept = 0;
+    uint32_t *order_weight = model->order_weight + 1;
     for (uint32_t i = 0; i < symbol_count; i++) {
-        uint16_t s = model->leaf_order[i];
+        uint32_t s = model->leaf_order[i];
         uint32_t w = model->frequency[s];
-        if (w == model->order_weight[i]) {
-            kept[n_kept] = s;
-            kept_at[n_kept++] = (uint16_t)i;
+        uint64_t key = sort_key(w, i, s);
+        if (w == order_weight[i]) {
+            kept[n_kept++] = key;
             continue;
         }
         uint32_t j = n_changed++;
-        while (j > 0 && changed_weight[j - 1] < w) {
+        for (; j > 0 && changed[j - 1] < key; j--)
             changed[j] = changed[j - 1];
-            changed_at[j] = changed_at[j - 1];
-            changed_weight[j] = changed_weight[j - 1];
-            j--;
-        }
-        changed[j] = s;
-        changed_at[j] = (uint16_t)i;
-        changed_weight[j] = w;
+        changed[j] = key;
     }
     if (n_changed == 0)
         return;
-    /* Each list ends in a sentinel that every real entry goes before. */
-    kept_at[n_kept] = symbol_count;
-    changed_at[n_changed] = symbol_count;
-    changed_weight[n_changed] = 0;
+    kept[n_kept] = 0; /* sentinels: every real key is greater */
+    changed[n_changed] = 0;
     uint32_t k = 0, c = 0;
     for (uint32_t i = 0; i < symbol_count; i++) {
-        uint32_t kw = k < n_kept ? model->frequency[kept[k]] : 0;
-        uint32_t cw = changed_weight[c];
-        if (kw > cw || (kw == cw && kept_at[k] < changed_at[c])) {
-            model->leaf_order[i] = kept[k++];
-            model->order_weight[i] = kw;
-        } else {
-            model->leaf_order[i] = changed[c++];
-            model->order_weight[i] = cw;
-        }
+        uint64_t key = kept[k] > changed[c] ? kept[k++] : changed[c++];
+        model->leaf_order[i] = (uint16_t)key;
+        order_weight[i] = (uint32_t)(key >> 32);
     }
 }
 
@@ -74,111 +65,124 @@ static void sort_leaves(symbol_model *model)
  * list is kept as the sorted leaves and a queue of inner-node runs:
  * inner[run_start .. run_end) is the lightest run (taken from its end), and
  * inner[untouched .. made) are the heavier ones not yet reached. */
-static void merge_tree(symbol_model *model)
-{
-    /* leaf_weight[1 .. leaves] are the leaves not yet merged, in order; leaf_weight[0]
-     * is a sentinel heavier than any node. run_weight is that sentinel too when no inner
-     * node is waiting; otherwise the run is never empty. */
-    uint32_t leaf_weight[symbol_count + 1];
+
+typedef struct merge_state {
+    const uint32_t *leaf_weight; /* [1 .. leaves]: the leaves not yet merged; [0]: none */
+    uint32_t leaves;
+    uint32_t run_start, run_end, untouched, made, run_weight;
     int16_t inner[symbol_count - 1];
     uint32_t inner_weight[symbol_count - 1];
-    const uint32_t none = 0xFFFFFFFFu;
-    uint32_t leaves = symbol_count;
-    uint32_t run_start = 0, run_end = 0, untouched = 0, made = 0, run_weight = none;
-    leaf_weight[0] = none;
-    for (uint32_t i = 0; i < symbol_count; i++)
-        leaf_weight[i + 1] = model->order_weight[i];
-    for (uint32_t k = 0; k < symbol_count - 1; k++) {
-        int16_t taken[2];
-        uint32_t weight = 0;
-        for (int t = 0; t < 2; t++) {
-            if (run_weight <= leaf_weight[leaves]) {
-                taken[t] = inner[--run_end];
-                weight += run_weight;
-                if (run_end == run_start) {
-                    if (untouched < made) {
-                        run_weight = inner_weight[untouched];
-                        run_start = untouched;
-                        run_end = untouched + 1;
-                        while (run_end < made && inner_weight[run_end] == run_weight)
-                            run_end++;
-                        untouched = run_end;
-                    } else {
-                        run_weight = none;
-                    }
-                }
+} merge_state;
+
+#define no_weight 0xFFFFFFFFu /* heavier than any node: nothing there */
+
+/* The last node of the list, taken off it; its weight is added to *weight. The lightest
+ * run is never empty while inner nodes wait; run_weight is no_weight when none do. */
+static inline int16_t take_last(const symbol_model *model, merge_state *m, uint32_t *weight)
+{
+    if (m->run_weight <= m->leaf_weight[m->leaves]) {
+        int16_t node = m->inner[--m->run_end];
+        *weight += m->run_weight;
+        if (m->run_end == m->run_start) {
+            if (m->untouched < m->made) {
+                m->run_weight = m->inner_weight[m->untouched];
+                m->run_start = m->untouched;
+                m->run_end = m->untouched + 1;
+                while (m->run_end < m->made && m->inner_weight[m->run_end] == m->run_weight)
+                    m->run_end++;
+                m->untouched = m->run_end;
             } else {
-                taken[t] = (int16_t)model->leaf_order[leaves - 1];
-                weight += leaf_weight[leaves];
-                leaves--;
+                m->run_weight = no_weight;
             }
         }
+        return node;
+    }
+    *weight += m->leaf_weight[m->leaves];
+    return (int16_t)model->leaf_order[--m->leaves];
+}
+
+static inline void add_inner(merge_state *m, int16_t node, uint32_t weight)
+{
+    if (m->run_weight == no_weight) {
+        m->run_start = m->made;
+        m->inner[m->made] = node;
+        m->inner_weight[m->made] = weight;
+        m->run_end = m->untouched = ++m->made;
+        m->run_weight = weight;
+    } else if (m->untouched == m->made && weight == m->run_weight) {
+        m->inner[m->run_end] = node;
+        m->inner_weight[m->run_end] = weight;
+        if (++m->run_end > m->untouched)
+            m->untouched = m->made = m->run_end;
+    } else {
+        m->inner[m->made] = node;
+        m->inner_weight[m->made] = weight;
+        m->made++;
+    }
+}
+
+static void merge_tree(symbol_model *model)
+{
+    merge_state m;
+    m.leaf_weight = model->order_weight;
+    m.leaves = symbol_count;
+    m.run_start = m.run_end = m.untouched = m.made = 0;
+    m.run_weight = no_weight;
+    for (uint32_t k = 0; k < symbol_count - 1; k++) {
         /* The counts add up to 257 plus the symbols of an entry, below 2^32. */
-        int16_t made_node = (int16_t)(symbol_count + k);
-        model_node *node = &model->node[made_node];
-        node->weight = weight;
-        node->left = taken[1];
-        node->right = taken[0];
-        if (run_weight == none) {
-            run_start = made;
-            inner[made] = made_node;
-            inner_weight[made] = weight;
-            run_end = untouched = ++made;
-            run_weight = weight;
-        } else if (untouched == made && weight == run_weight) {
-            inner[run_end] = made_node;
-            inner_weight[run_end] = weight;
-            if (++run_end > untouched)
-                untouched = made = run_end;
-        } else {
-            inner[made] = made_node;
-            inner_weight[made] = weight;
-            made++;
-        }
+        uint32_t weight = 0;
+        int16_t b = take_last(model, &m, &weight);
+        int16_t a = take_last(model, &m, &weight);
+        int16_t made = (int16_t)(symbol_count + k);
+        model->node[made].weight = weight;
+        model->node[made].left = a;
+        model->node[made].right = b;
+        add_inner(&m, made, weight);
     }
 }
 
 /* A tree over counts adding up to less than 2^32 is less than 48 deep (its weights would
  * otherwise grow at least like the Fibonacci numbers), so 64-bit codes always suffice.
  *
- * The tree is walked breadth first, so depths only grow. The table grows with them: on
- * reaching depth d it is doubled to 2^d entries, which repeats every shorter code in the
- * entries it is a prefix of; a code of length d then takes the entry of its own bits, and
- * a node at depth lookup_bits with longer codes below takes the entry of its path. A
- * tree less deep than lookup_bits is doubled up to the full table at the end. The decoder
- * goes on below depth lookup_bits through the tree itself and needs no longer codes. */
+ * Every node is made after its children, so going through the inner nodes from the root
+ * in reverse order of making gives each its code before its children. The table is then
+ * built depth by depth: on reaching depth d it is doubled to 2^d entries, which repeats
+ * every shorter code in the entries it is a prefix of; a code of length d then takes the
+ * entry of its own bits, and a node at depth lookup_bits with longer codes below takes
+ * the entry of its path. */
 static void derive_codes(symbol_model *model)
 {
-    uint16_t queue[node_count];
-    uint32_t head = 0, tail = 0, table_depth = 0;
+    const uint16_t end = 0xFFFFu;
+    uint16_t first_at_depth[lookup_bits + 1];
+    uint16_t next_at_depth[node_count];
+    for (uint32_t d = 0; d <= lookup_bits; d++)
+        first_at_depth[d] = end;
     model->code_length[model_root] = 0;
     model->code[model_root] = 0;
-    queue[tail++] = model_root;
-    while (head < tail) {
-        uint32_t n = queue[head++];
+    for (uint32_t n = model_root; n >= symbol_count; n--) {
+        const model_node *node = &model->node[n];
         uint32_t depth = model->code_length[n];
         uint64_t code = model->code[n];
-        for (; table_depth < depth && table_depth < lookup_bits; table_depth++)
-            memcpy(model->lookup + (1u << table_depth), model->lookup, sizeof model->lookup[0] << table_depth);
-        const model_node *node = &model->node[n];
-        if (node->left < 0) {
-            if (depth <= lookup_bits)
-                model->lookup[code] = (uint16_t)(n | depth << 10);
-            continue;
-        }
         if (depth == lookup_bits) {
-            model->lookup[code] = (uint16_t)(lookup_long | n | lookup_bits << 10);
-            if (!model->every_code)
-                continue;
+            next_at_depth[n] = first_at_depth[depth];
+            first_at_depth[depth] = (uint16_t)n;
         }
         model->code_length[node->left] = model->code_length[node->right] = (uint8_t)(depth + 1);
         model->code[node->left] = code;
         model->code[node->right] = code | (uint64_t)1 << depth;
-        queue[tail++] = (uint16_t)node->left;
-        queue[tail++] = (uint16_t)node->right;
     }
-    for (; table_depth < lookup_bits; table_depth++)
-        memcpy(model->lookup + (1u << table_depth), model->lookup, sizeof model->lookup[0] << table_depth);
+    for (uint32_t s = 0; s < symbol_count; s++) {
+        uint32_t depth = model->code_length[s];
+        if (depth <= lookup_bits) {
+            next_at_depth[s] = first_at_depth[depth];
+            first_at_depth[depth] = (uint16_t)s;
+        }
+    }
+    for (uint32_t d = 1; d <= lookup_bits; d++) {
+        memcpy(model->lookup + (1u << (d - 1)), model->lookup, sizeof model->lookup[0] << (d - 1));
+        for (uint32_t n = first_at_depth[d]; n != end; n = next_at_depth[n])
+            model->lookup[model->code[n]] = (uint16_t)(n | d << 10 | (n >= symbol_count ? lookup_long : 0));
+    }
 }
 
 void model_rebuild(symbol_model *model)

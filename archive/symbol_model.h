@@ -31,11 +31,9 @@ typedef struct model_node {
 typedef struct symbol_model {
     uint32_t frequency[symbol_count]; /* 1 + times seen; never overflows, see rebuild */
     uint16_t leaf_order[symbol_count];
-    uint32_t order_weight[symbol_count]; /* the count of leaf_order[i] when it was sorted */
+    uint32_t order_weight[symbol_count + 1]; /* [i + 1]: the count of leaf_order[i] when sorted */
     model_node node[node_count];
     uint32_t symbol_counter;
-    uint8_t every_code; /* derive the codes of all leaves (the encoder), not only the
-                           table and the codes of up to lookup_bits bits (the decoder) */
     /* Derived at each rebuild: the code of every node (a symbol's at its leaf), its bits
      * in reading order (the first bit read is bit 0), and the decoder's table, indexed by
      * the next lookup_bits bits. */
@@ -46,9 +44,8 @@ typedef struct symbol_model {
 
 #define model_root (node_count - 1)
 
-/* The start of every entry: all counts 1, leaf order 0..256, no symbol seen. Codes are
- * derived for every leaf when every_code is set. */
-void model_reset(symbol_model *model, int every_code);
+/* The start of every entry: all counts 1, leaf order 0..256, no symbol seen. */
+void model_reset(symbol_model *model);
 
 /* Whether the tree is to be rebuilt before the next symbol: before symbols 0, 256, ...,
  * 1792, then 2048 and every further 1024. */
@@ -56,6 +53,14 @@ static inline int model_rebuild_due(const symbol_model *model)
 {
     uint32_t n = model->symbol_counter;
     return n % 256 == 0 && (n < 2048 || n % 1024 == 0);
+}
+
+/* Symbols still to come before the next rebuild is due (at least 1). */
+static inline uint32_t model_symbols_to_rebuild(const symbol_model *model)
+{
+    uint32_t n = model->symbol_counter;
+    uint32_t period = n < 2048 ? 256 : 1024;
+    return period - n % period;
 }
 
 /* Rebuilds the tree, the codes and the table from the counts and the last leaf order. */

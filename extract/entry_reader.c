@@ -37,4 +37,8 @@ void read_entry_fields(entry_fields *fields)
     for (int i = 0; i < 3; i++)
         fields->times[i] = read_u64();
     fields->size = (int32_t)read_u32();
+    /* Sizes are 0 to 2147483647; a negative one would decode nothing and take the coded
+     * data that follows for the next entry's name. */
+    if (fields->size < 0)
+        report_damaged_archive();
 }

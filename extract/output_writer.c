@@ -5,8 +5,8 @@
 
 uint8_t skip_output;
 int32_t write_position;
-static int32_t window_base; /* absolute position of output_window[0], a multiple of 32768 */
-static uint8_t output_window[output_window_size];
+int32_t window_base;
+uint8_t output_window[output_window_size];
 
 void reset_output(void)
 {
@@ -23,20 +23,11 @@ static void write_out(uint32_t count)
         report_write_failure();
 }
 
-/* The window is full: the first 32768 bytes go to the file, the last 8192 stay as history. */
-static void move_window(void)
+void move_window(void)
 {
     write_out(output_write_size);
     memmove(output_window, output_window + output_write_size, output_window_size - output_write_size);
     window_base += output_write_size;
-}
-
-void put_byte(uint8_t byte)
-{
-    if (write_position - window_base == output_window_size)
-        move_window();
-    output_window[write_position - window_base] = byte;
-    write_position++;
 }
 
 uint8_t byte_at(int32_t position)
@@ -44,7 +35,7 @@ uint8_t byte_at(int32_t position)
     return output_window[position - window_base];
 }
 
-void put_copy(uint32_t distance, uint32_t length)
+void put_copy_moving(uint32_t distance, uint32_t length)
 {
     while (length != 0) {
         if (write_position - window_base == output_window_size)

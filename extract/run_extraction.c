@@ -99,8 +99,12 @@ static void extract_file_entry(void)
     if (platform_set_times(file_handle(&output_file), fields.times) != 0)
         report_write_failure();
     close_file(&output_file);
-    if (take_status() != 0)
+    if (take_status() != 0) {
+        /* A failed close may have lost data; the record is closed already, so the stop
+         * would not erase the file: do it here. */
+        platform_delete(full_path);
         report_write_failure();
+    }
     /* A cancel, even one after the last byte, leaves nothing of the file behind. */
     if (cancel_flag)
         platform_delete(full_path);

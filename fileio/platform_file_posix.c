@@ -12,6 +12,18 @@
 
 #include "fileio/platform_file.h"
 #include "fileio/native_name.h"
+#include "fileio/platform_faults.h"
+
+uint32_t platform_operations;
+uint32_t platform_fail_at;
+platform_observer platform_observe;
+
+int platform_fault(enum platform_operation kind, platform_handle handle, const char *name)
+{
+    if (platform_observe)
+        platform_observe(kind, handle, name);
+    return ++platform_operations == platform_fail_at;
+}
 
 static uint32_t error_code(void)
 {
@@ -45,6 +57,8 @@ int native_name(const char *name, char *out, size_t out_size)
 
 uint32_t platform_open(const char *name, unsigned access, int create_always, platform_handle *handle)
 {
+    if (platform_fault(create_always ? operation_create : operation_open, 0, name))
+        return EIO;
     char path[native_limit];
     int error = native_name(name, path, sizeof path);
     if (error != 0)
@@ -72,6 +86,8 @@ static int fd_of(platform_handle handle)
 
 uint32_t platform_read(platform_handle handle, void *buffer, uint32_t bytes, uint32_t *done)
 {
+    if (platform_fault(operation_read, handle, 0))
+        return EIO;
     uint32_t total = 0;
     while (total < bytes) {
         ssize_t got = read(fd_of(handle), (char *)buffer + total, bytes - total);
@@ -90,6 +106,8 @@ uint32_t platform_read(platform_handle handle, void *buffer, uint32_t bytes, uin
 
 uint32_t platform_write(platform_handle handle, const void *buffer, uint32_t bytes, uint32_t *done)
 {
+    if (platform_fault(operation_write, handle, 0))
+        return EIO;
     uint32_t total = 0;
     while (total < bytes) {
         ssize_t put = write(fd_of(handle), (const char *)buffer + total, bytes - total);
@@ -106,11 +124,15 @@ uint32_t platform_write(platform_handle handle, const void *buffer, uint32_t byt
 
 uint32_t platform_seek(platform_handle handle, uint32_t position)
 {
+    if (platform_fault(operation_seek, handle, 0))
+        return EIO;
     return lseek(fd_of(handle), (off_t)position, SEEK_SET) < 0 ? error_code() : 0;
 }
 
 uint32_t platform_position(platform_handle handle, uint32_t *position)
 {
+    if (platform_fault(operation_position, handle, 0))
+        return EIO;
     off_t at = lseek(fd_of(handle), 0, SEEK_CUR);
     if (at < 0)
         return error_code();
@@ -120,6 +142,8 @@ uint32_t platform_position(platform_handle handle, uint32_t *position)
 
 uint32_t platform_size(platform_handle handle, uint32_t *size)
 {
+    if (platform_fault(operation_size, handle, 0))
+        return EIO;
     struct stat st;
     if (fstat(fd_of(handle), &st) != 0)
         return error_code();
@@ -129,11 +153,17 @@ uint32_t platform_size(platform_handle handle, uint32_t *size)
 
 uint32_t platform_close(platform_handle handle)
 {
+    if (platform_fault(operation_close, handle, 0)) {
+        close(fd_of(handle)); /* the handle is gone either way, as with CloseHandle */
+        return EIO;
+    }
     return close(fd_of(handle)) != 0 ? error_code() : 0;
 }
 
 uint32_t platform_delete(const char *name)
 {
+    if (platform_fault(operation_delete, 0, name))
+        return EIO;
     char path[native_limit];
     int error = native_name(name, path, sizeof path);
     if (error != 0)
@@ -143,6 +173,8 @@ uint32_t platform_delete(const char *name)
 
 uint32_t platform_make_folder(const char *path)
 {
+    if (platform_fault(operation_make_folder, 0, path))
+        return EIO;
     char native[native_limit];
     int error = native_name(path, native, sizeof native);
     if (error != 0)
@@ -152,6 +184,8 @@ uint32_t platform_make_folder(const char *path)
 
 uint32_t platform_change_folder(const char *path)
 {
+    if (platform_fault(operation_change_folder, 0, path))
+        return EIO;
     char native[native_limit];
     int error = native_name(path, native, sizeof native);
     if (error != 0)
@@ -179,12 +213,16 @@ static struct timespec unix_time(uint64_t filetime)
 
 uint32_t platform_set_times(platform_handle handle, const uint64_t times[3])
 {
+    if (platform_fault(operation_set_times, handle, 0))
+        return EIO;
     struct timespec t[2] = {unix_time(times[1]), unix_time(times[2])};
     return futimens(fd_of(handle), t) != 0 ? error_code() : 0;
 }
 
 int platform_probe(const char *name, uint32_t *attributes)
 {
+    if (platform_fault(operation_probe, 0, name))
+        return 0;
     char path[native_limit];
     struct stat st;
     if (native_name(name, path, sizeof path) != 0 || path[0] == '\0' || lstat(path, &st) != 0)

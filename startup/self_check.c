@@ -15,6 +15,16 @@ static _Noreturn void refuse_size(const char *text)
     host_end_process(0);
 }
 
+/* The real size of the file. A failed query is a failure to read the file, never taken
+ * for a size that differs from the recorded one. */
+static int32_t real_size(void)
+{
+    int32_t size = file_size(&archive_file);
+    if (take_status() != 0)
+        report_read_failure();
+    return size;
+}
+
 enum check_result self_check(const char *own_path)
 {
     assign_file(&archive_file, own_path);
@@ -23,7 +33,7 @@ enum check_result self_check(const char *own_path)
     if (take_status() != 0)
         report_read_failure();
 
-    if (file_size(&archive_file) == archive_offset) {
+    if (real_size() == archive_offset) {
         host_disable_extract();
         return no_archive;
     }
@@ -38,9 +48,9 @@ enum check_result self_check(const char *own_path)
     expected_size = (int32_t)((uint32_t)size_bytes[0] | (uint32_t)size_bytes[1] << 8 |
                               (uint32_t)size_bytes[2] << 16 | (uint32_t)size_bytes[3] << 24);
 
-    if (file_size(&archive_file) < expected_size)
+    if (real_size() < expected_size)
         refuse_size("ファイルのサイズが元々のファイルより小さいです。解凍できません。");
-    if (file_size(&archive_file) > expected_size)
+    if (real_size() > expected_size)
         refuse_size("ファイルのサイズが元々のファイルより大きいです。"
                     "このファイルはウイルスに感染している可能性があります。解凍できません。");
 

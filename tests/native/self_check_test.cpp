@@ -4,6 +4,7 @@
 #include <cstring>
 #include "archive/archive_file.h"
 #include "archive/header.h"
+#include "fileio/platform_faults.h"
 #include "startup/host.h"
 #include "startup/self_check.h"
 #include "tests/native/temp_folder.h"
@@ -172,6 +173,34 @@ TEST_F(self_check_test, a_missing_own_file_is_a_read_failure)
     EXPECT_EQ(run_until_stop([](void *) { self_check(path.c_str()); }, nullptr), 1);
     EXPECT_STREQ(host_record.box[0].text, read_failure);
     EXPECT_EQ(host_record.bitmaps_released, 1);
+}
+
+// A size query that fails is a read failure, at each of the three places that ask;
+// neither a missing archive nor a size mismatch.
+TEST_F(self_check_test, a_failed_size_query_is_a_read_failure)
+{
+    static std::vector<uint32_t> size_queries;
+    size_queries.clear();
+    platform_operations = 0;
+    platform_observe = [](enum platform_operation kind, platform_handle, const char *) {
+        if (kind == operation_size)
+            size_queries.push_back(platform_operations + 1);
+    };
+    bytes file = stub_with(header("hello", "", 0, 0));
+    EXPECT_EQ(check(file), -1);
+    platform_observe = nullptr;
+    ASSERT_EQ(size_queries.size(), 3u);
+    for (uint32_t at : size_queries) {
+        TearDown();
+        reset_test_host();
+        platform_operations = 0;
+        platform_fail_at = at;
+        EXPECT_EQ(check(file), 1) << at;
+        platform_fail_at = 0;
+        ASSERT_EQ(host_record.boxes, 1);
+        EXPECT_STREQ(host_record.box[0].text, read_failure);
+        EXPECT_FALSE(host_record.message_text_set);
+    }
 }
 
 } // namespace
