@@ -129,14 +129,6 @@ static void parse_lazy(entry_encoder *encoder, int finishing)
     }
 }
 
-/* Symbols the code in force still serves: up to the next rebuild. */
-static int symbols_to_rebuild(const symbol_model *model)
-{
-    uint32_t n = model->symbol_counter;
-    uint32_t step = n < 2048 ? 256 : 1024;
-    return (int)(step - n % step);
-}
-
 /* Plans and codes while the bytes held reach a plan's lookahead, or to the end when
  * finishing. */
 static void parse_by_price(entry_encoder *encoder, int finishing)
@@ -145,7 +137,7 @@ static void parse_by_price(entry_encoder *encoder, int finishing)
     uint32_t lookahead = optimal_parse_lookahead(&encoder->parser);
     while (encoder->cursor < encoder->copies.end &&
            (finishing || encoder->copies.end - encoder->cursor >= lookahead)) {
-        int most = limits->replan_at_rebuild ? symbols_to_rebuild(&encoder->coder.model)
+        int most = limits->replan_at_rebuild ? (int)model_symbols_to_rebuild(&encoder->coder.model)
                                              : parse_horizon_max;
         int n = optimal_parse_next(&encoder->parser, &encoder->copies, encoder->cursor, finishing,
                                    &encoder->coder, most, encoder->steps);
