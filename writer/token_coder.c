@@ -19,7 +19,7 @@ void token_coder_start(token_coder *coder, byte_sink out)
     coder->count = 0;
     coder->produced = 0;
     coder->buffered = 0;
-    model_reset(&coder->model, 1);
+    model_reset(&coder->model);
     rebuild_if_due(coder);
 }
 

@@ -19,7 +19,7 @@ std::string code_text(const symbol_model &m, int symbol)
 TEST(symbol_model, initial_codes_are_the_known_ones)
 {
     symbol_model m;
-    model_reset(&m, 1);
+    model_reset(&m);
     model_rebuild(&m);
     EXPECT_EQ(code_text(m, 1), "000000000");
     EXPECT_EQ(code_text(m, 2), "000000001");
@@ -79,7 +79,7 @@ TEST(symbol_model, rebuilds_follow_the_plain_rules_over_many_count_tables)
 {
     std::mt19937 random(7);
     symbol_model m;
-    model_reset(&m, 1);
+    model_reset(&m);
     plain_model plain;
     // Successive rebuilds start from the last order; narrow ranges give many ties.
     for (int round = 0; round < 300; round++) {
@@ -135,7 +135,7 @@ TEST(symbol_model, every_code_decodes_through_the_table_and_the_tree)
     tables.push_back({"deep", deep});
     for (auto &t : tables) {
         symbol_model m;
-        model_reset(&m, 1);
+        model_reset(&m);
         for (int s = 0; s < symbol_count; s++)
             m.frequency[s] = t.counts[s];
         model_rebuild(&m);
@@ -157,7 +157,7 @@ TEST(symbol_model, every_code_decodes_through_the_table_and_the_tree)
 TEST(symbol_model, rebuilds_come_every_256_symbols_then_every_1024_from_2048)
 {
     symbol_model m;
-    model_reset(&m, 1);
+    model_reset(&m);
     std::vector<uint32_t> due;
     for (uint32_t n = 0; n <= 5120; n++) {
         if (model_rebuild_due(&m))
