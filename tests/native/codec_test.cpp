@@ -128,6 +128,16 @@ TEST(codec, pieces_of_any_size_give_the_same_coding)
     EXPECT_EQ(encode(data, 4099), whole);
 }
 
+TEST(codec, the_encoder_refuses_more_bytes_than_the_size_and_reports_fewer)
+{
+    auto encoder = std::make_unique<entry_encoder>();
+    bytes coded, data = text_data(100);
+    entry_encoder_start(encoder.get(), 50, sink_into(coded));
+    EXPECT_FALSE(entry_encoder_feed(encoder.get(), data.data(), 51));
+    EXPECT_TRUE(entry_encoder_feed(encoder.get(), data.data(), 30));
+    EXPECT_FALSE(entry_encoder_finish(encoder.get()));
+}
+
 TEST(codec, skipped_output_moves_the_window_and_touches_no_file)
 {
     bytes data = text_data(100000);
