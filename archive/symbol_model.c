@@ -209,9 +209,39 @@ static void derive_codes(symbol_model *model)
     }
 }
 
-void model_rebuild(symbol_model *model)
+/* Every entry starts from the same tree, so the first one made is kept and copied. */
+static symbol_model first_tree;
+static uint8_t first_tree_made;
+
+static int at_entry_start(const symbol_model *model)
+{
+    for (int s = 0; s < symbol_count; s++)
+        if (model->frequency[s] != 1 || model->leaf_order[s] != s)
+            return 0;
+    return 1;
+}
+
+static void build(symbol_model *model)
 {
     sort_leaves(model);
     merge_tree(model);
     derive_codes(model);
+}
+
+void model_rebuild(symbol_model *model)
+{
+    if (!at_entry_start(model)) {
+        build(model);
+        return;
+    }
+    if (!first_tree_made) {
+        model_reset(&first_tree);
+        build(&first_tree);
+        first_tree_made = 1;
+    }
+    memcpy(model->node + symbol_count, first_tree.node + symbol_count,
+           sizeof model->node[0] * (node_count - symbol_count));
+    memcpy(model->code_length, first_tree.code_length, sizeof model->code_length);
+    memcpy(model->code, first_tree.code, sizeof model->code);
+    memcpy(model->lookup, first_tree.lookup, sizeof model->lookup);
 }
