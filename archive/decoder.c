@@ -225,9 +225,10 @@ void decode_entry(int32_t size)
         if (model_rebuild_due(&model))
             rebuild_tree();
         uint32_t run = cancel_flag ? 1 : model_symbols_to_rebuild(&model);
-        for (; run != 0 && o.at < o.stop; run--) {
+        uint32_t done = 0;
+        for (; done < run && o.at < o.stop; done++) {
             uint32_t symbol = decode_symbol(&r);
-            model_count(&model, symbol);
+            model_count_symbol(&model, symbol);
             if (symbol < match_symbol) {
                 if (o.at == output_window_size) {
                     write_position = window_base + (int32_t)o.at;
@@ -239,6 +240,7 @@ void decode_entry(int32_t size)
                 decode_copy(&r, &o, size);
             }
         }
+        model_count_symbols(&model, done);
     }
     write_position = window_base + (int32_t)o.at;
     in = r;

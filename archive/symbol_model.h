@@ -73,6 +73,18 @@ static inline void model_count(symbol_model *model, uint32_t symbol)
     model->symbol_counter++;
 }
 
+/* The same in two halves, for a loop that counts its symbols in a register and adds
+ * them up before the next rebuild is due. */
+static inline void model_count_symbol(symbol_model *model, uint32_t symbol)
+{
+    model->frequency[symbol]++;
+}
+
+static inline void model_count_symbols(symbol_model *model, uint32_t symbols)
+{
+    model->symbol_counter += symbols;
+}
+
 QM_END_DECLS
 
 #endif
