@@ -242,8 +242,8 @@ static int check_rect(const char *what, HWND window, int x, int y, int width, in
 static const struct {
     const char *name;
     int id;
-} box_buttons[] = {{"ok", IDOK},     {"cancel", IDCANCEL}, {"abort", IDABORT}, {"retry", IDRETRY},
-                   {"ignore", IDIGNORE}, {"yes", IDYES},   {"no", IDNO}};
+} box_buttons[] = {{"ok", IDOK},         {"yes", IDYES},         {"no", IDNO},      {"cancel", IDCANCEL},
+                   {"abort", IDABORT},   {"retry", IDRETRY},     {"ignore", IDIGNORE}};
 
 static int button_id(const char *name)
 {
@@ -499,6 +499,17 @@ static void run_command(int argc, char **argv)
         HWND control = control_of(argv[1], argv[2]);
         if (!wait_until(focus_matches, control))
             fail("the focus is not in %s %s", argv[1], argv[2]);
+    } else if (strcmp(c, "post") == 0) { /* post CLASS MESSAGE COUNT: COUNT plain messages, no parameters */
+        need(3, "CLASS MESSAGE COUNT");
+        HWND window = window_of(argv[1]);
+        for (int i = atoi(argv[3]); i > 0; i--)
+            PostMessageA(window, (UINT)strtoul(argv[2], NULL, 0), 0, 0);
+    } else if (strcmp(c, "suspend") == 0 || strcmp(c, "resume") == 0) {
+        /* Messages posted between these two reach the program's queue in one piece, before
+         * it can act on the first of them. */
+        need(0, "");
+        if ((c[0] == 's' ? SuspendThread(child.hThread) : ResumeThread(child.hThread)) == (DWORD)-1)
+            fail("cannot %s the program", c);
     } else if (strcmp(c, "hold") == 0) { /* hold: keeps the desktop open until Wine is stopped */
         need(0, "");
         hold_desktop();
