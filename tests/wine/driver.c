@@ -510,6 +510,17 @@ static void run_command(int argc, char **argv)
         need(0, "");
         if ((c[0] == 's' ? SuspendThread(child.hThread) : ResumeThread(child.hThread)) == (DWORD)-1)
             fail("cannot %s the program", c);
+    } else if (strcmp(c, "where") == 0) { /* where CLASS: prints the outer rectangle, x y width height */
+        need(1, "CLASS");
+        RECT r = rect_of(window_of(argv[1]));
+        printf("where %s %ld %ld %ld %ld\n", argv[1], r.left, r.top, r.right - r.left, r.bottom - r.top);
+    } else if (strcmp(c, "raise") == 0) { /* raise CLASS: to the top (Wine without a window manager
+                                            * does not keep owned windows above their owner) */
+        need(1, "CLASS");
+        SetWindowPos(window_of(argv[1]), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    } else if (strcmp(c, "say") == 0) { /* say WORD: prints it, so a script can tell how far the driver got */
+        need(1, "WORD");
+        printf("%s\n", argv[1]);
     } else if (strcmp(c, "hold") == 0) { /* hold: keeps the desktop open until Wine is stopped */
         need(0, "");
         hold_desktop();
