@@ -518,6 +518,12 @@ static void run_command(int argc, char **argv)
                                             * does not keep owned windows above their owner) */
         need(1, "CLASS");
         SetWindowPos(window_of(argv[1]), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    } else if (strcmp(c, "style") == 0) { /* style CLASS ID MASK VALUE: style bits under MASK */
+        need(4, "CLASS ID MASK VALUE");
+        DWORD style = (DWORD)GetWindowLongA(control_of(argv[1], argv[2]), GWL_STYLE);
+        DWORD mask = strtoul(argv[3], NULL, 0), value = strtoul(argv[4], NULL, 0);
+        if ((style & mask) != value)
+            fail("style of %s %s is %08lx, under %08lx not %08lx", argv[1], argv[2], style, mask, value);
     } else if (strcmp(c, "say") == 0) { /* say WORD: prints it, so a script can tell how far the driver got */
         need(1, "WORD");
         printf("%s\n", argv[1]);

@@ -12,13 +12,23 @@ start="start $(winpath "$work/p.exe") $(winpath "$work")"
 case $1 in
 layout)
     # Every control where the system font's units put it, the two secondary windows
-    # centred on the screen; the folder field starts in the current directory.
+    # centred on the screen; the folder field starts in the current directory. Styles:
+    # no sizing border or maximise box, no system menu on the secondary windows, the
+    # password shown as typed. (Edit controls trade WS_BORDER for an extended style.)
     program p.exe "$(header_hex "" "" 01 0101)"
     drive <<EOF
 $start
 visible core_gui 1
 layout
 text core_gui 7 $(cp932 "$(winpath "$work")")
+style core_gui 0 0x00ff0000 0x00ca0000
+style progress_window 0 0x00ff0000 0x00c00000
+style refer_window 0 0x00ff0000 0x00c00000
+style core_gui 1 0x40200804 0x40200804
+style core_gui 2 0x000000ff 0x00000080
+style core_gui 7 0x000000ff 0x00000080
+style core_gui 3 0x0000000f 0
+style progress_window 2 0x0000000f 0
 visible progress_window 0
 visible refer_window 0
 close core_gui
