@@ -1,6 +1,7 @@
 /* pack: the options, the texts in code page 932, the default stub beside the tool. */
 #include <errno.h>
 #include <limits.h>
+#include <signal.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -123,6 +124,12 @@ static void show_progress(uint64_t done, uint64_t total, const char *name)
     progress_show(total > 0 ? (double)done / (double)total : -1, line);
 }
 
+static void on_interrupt(int signal_number)
+{
+    pack_abandon();
+    _exit(signal_number == SIGINT ? exit_cancelled : exit_failure);
+}
+
 int command_pack(int argc, char **argv)
 {
     static char message[message_text_limit + 1];
@@ -202,6 +209,8 @@ int command_pack(int argc, char **argv)
     }
     pack_settings settings = {stub, message, run_after_text, password_arg != NULL ? password : NULL,
                               (uint32_t)password_length, show_progress};
+    signal(SIGINT, on_interrupt);
+    signal(SIGTERM, on_interrupt);
     char error[4096];
     enum pack_result result = pack_archive(sources, source_count, output, &settings, error, sizeof error);
     progress_clear();

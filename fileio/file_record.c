@@ -63,14 +63,11 @@ void create_file(file_record *file, uint32_t record_size)
     open_record(file, record_size, access_read | access_write, 1, state_open_read_write);
 }
 
-uint32_t read_block(file_record *file, void *buffer, uint32_t count, uint32_t *out_count)
+/* The records a transfer moved, as both block operations report them: with an out-count
+ * a short transfer is no failure; without one it writes short_status and gives 0. */
+static uint32_t transferred(const file_record *file, uint32_t error, uint32_t bytes, uint32_t count,
+                            uint32_t *out_count, uint32_t short_status)
 {
-    if (!is_open(file)) {
-        fail(status_not_open);
-        return 0;
-    }
-    uint32_t bytes = 0;
-    uint32_t error = platform_read(file->handle, buffer, count * file->record_size, &bytes);
     if (error != 0) {
         fail(error);
         return 0;
@@ -81,10 +78,21 @@ uint32_t read_block(file_record *file, void *buffer, uint32_t count, uint32_t *o
         return records;
     }
     if (records != count) {
-        fail(status_short_read);
+        fail(short_status);
         return 0;
     }
     return records;
+}
+
+uint32_t read_block(file_record *file, void *buffer, uint32_t count, uint32_t *out_count)
+{
+    if (!is_open(file)) {
+        fail(status_not_open);
+        return 0;
+    }
+    uint32_t bytes = 0;
+    uint32_t error = platform_read(file->handle, buffer, count * file->record_size, &bytes);
+    return transferred(file, error, bytes, count, out_count, status_short_read);
 }
 
 uint32_t write_block(file_record *file, const void *buffer, uint32_t count, uint32_t *out_count)
@@ -95,20 +103,7 @@ uint32_t write_block(file_record *file, const void *buffer, uint32_t count, uint
     }
     uint32_t bytes = 0;
     uint32_t error = platform_write(file->handle, buffer, count * file->record_size, &bytes);
-    if (error != 0) {
-        fail(error);
-        return 0;
-    }
-    uint32_t records = bytes / file->record_size;
-    if (out_count != 0) {
-        *out_count = records;
-        return records;
-    }
-    if (records != count) {
-        fail(status_short_write);
-        return 0;
-    }
-    return records;
+    return transferred(file, error, bytes, count, out_count, status_short_write);
 }
 
 void seek_record(file_record *file, uint32_t record)

@@ -24,13 +24,6 @@ enum browser_control_id {
 
 static HWND ok_button, cancel_button, drive_caption, folder_caption;
 
-static HWND make_control(HWND parent, const char *class_name, const char *text, DWORD style, int x, int y,
-                         int width, int height, int id)
-{
-    return CreateWindowExA(0, class_name, text, style, x, y, width, height, parent, (HMENU)(INT_PTR)id,
-                           program_instance, NULL);
-}
-
 static SIZE measure(HDC dc, const char *text)
 {
     SIZE extent;
@@ -49,23 +42,23 @@ static LRESULT create_controls(HWND window)
     SIZE button = measure(dc, cancel_text);
     int button_width = button.cx + unit_x;
     int button_height = 3 * button.cy / 2;
-    cancel_button = make_control(window, "button", cancel_text, visible | BS_PUSHBUTTON, 25 * unit_x,
-                                 14 * unit_y, button_width, button_height, cancel_id);
-    ok_button = make_control(window, "button", "OK", visible | BS_PUSHBUTTON, 10 * unit_x, 14 * unit_y,
-                             button_width, button_height, ok_id);
+    cancel_button = make_window("button", cancel_text, visible | BS_PUSHBUTTON, 25 * unit_x, 14 * unit_y,
+                                button_width, button_height, window, cancel_id, NULL);
+    ok_button = make_window("button", "OK", visible | BS_PUSHBUTTON, 10 * unit_x, 14 * unit_y, button_width,
+                            button_height, window, ok_id, NULL);
     SIZE caption = measure(dc, drive_text);
-    drive_caption = make_control(window, "static", drive_text, visible | SS_LEFT, 2, 0, caption.cx, caption.cy,
-                                 drive_caption_id);
-    list_window[drive_list] = make_control(window, "combobox", NULL,
-                                           visible | WS_BORDER | WS_VSCROLL | CBS_DROPDOWNLIST, unit_x, unit_y,
-                                           37 * unit_x, 6 * unit_y, drive_list_id);
+    drive_caption = make_window("static", drive_text, visible | SS_LEFT, 2, 0, caption.cx, caption.cy, window,
+                                drive_caption_id, NULL);
+    list_window[drive_list] = make_window("combobox", NULL, visible | WS_BORDER | WS_VSCROLL | CBS_DROPDOWNLIST,
+                                          unit_x, unit_y, 37 * unit_x, 6 * unit_y, window, drive_list_id, NULL);
     caption = measure(dc, folder_text);
-    folder_caption = make_control(window, "static", folder_text, visible | SS_LEFT, 2, 3 * unit_y, caption.cx,
-                                  caption.cy, folder_caption_id);
-    list_window[folder_list] = make_control(window, "listbox", NULL,
-                                            visible | WS_BORDER | WS_VSCROLL | WS_HSCROLL | LBS_NOTIFY |
-                                                LBS_OWNERDRAWFIXED | LBS_HASSTRINGS,
-                                            unit_x, 4 * unit_y, 37 * unit_x, 9 * unit_y, folder_list_id);
+    folder_caption = make_window("static", folder_text, visible | SS_LEFT, 2, 3 * unit_y, caption.cx, caption.cy,
+                                 window, folder_caption_id, NULL);
+    /* While the list is created it asks for its item height (WM_MEASUREITEM). */
+    list_window[folder_list] =
+        make_window("listbox", NULL,
+                    visible | WS_BORDER | WS_VSCROLL | WS_HSCROLL | LBS_NOTIFY | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS,
+                    unit_x, 4 * unit_y, 37 * unit_x, 9 * unit_y, window, folder_list_id, NULL);
     ReleaseDC(window, dc);
     return 0;
 }
@@ -82,7 +75,7 @@ static void refresh_lists(void)
 
 /* A chosen drive becomes the current directory and the current folder at once; one that
  * cannot be entered is reported, and the drive list goes back to browse_folder's drive. */
-static void change_drive(HWND window)
+static void change_drive(void)
 {
     char root[] = "A:\\";
     root[0] = selected_drive();
@@ -93,20 +86,19 @@ static void change_drive(HWND window)
         memcpy(browse_folder, root, sizeof root);
         fill_folder_list();
     } else {
-        MessageBoxA(window, "ドライブにアクセスできません。", title_text, MB_ICONHAND);
+        MessageBoxA(browser_window, "ドライブにアクセスできません。", title_text, MB_ICONHAND);
         select_current_drive();
     }
 }
 
 /* A double-click moves up to an item of the open chain or down into a sub-folder. */
-static void open_item(HWND window)
+static void open_item(void)
 {
-    (void)window;
     folder_of_item(list_selected(folder_list), browse_folder);
     fill_folder_list();
 }
 
-static void close_browser(HWND window, int confirmed)
+static void close_browser(int confirmed)
 {
     EnableWindow(main_window, TRUE);
     if (confirmed) {
@@ -114,17 +106,17 @@ static void close_browser(HWND window, int confirmed)
         folder_of_item(list_selected(folder_list), browse_folder);
         SetWindowTextA(folder_field, browse_folder);
     }
-    ShowWindow(window, SW_HIDE);
+    ShowWindow(browser_window, SW_HIDE);
 }
 
-static void confirm(HWND window)
+static void confirm(void)
 {
-    close_browser(window, 1);
+    close_browser(1);
 }
 
-static void cancel(HWND window)
+static void cancel(void)
 {
-    close_browser(window, 0);
+    close_browser(0);
 }
 
 static void draw_picture(HDC target, int x, int y, HBITMAP mask, HBITMAP picture)
@@ -167,10 +159,6 @@ static LRESULT draw_item(const DRAWITEMSTRUCT *item)
     return 1;
 }
 
-/* Handlers of the messages this window acts on: 1 and the result when handled, 0 to
- * leave the message to the default processing. */
-typedef int message_handler(HWND window, WPARAM wparam, LPARAM lparam, LRESULT *result);
-
 static int on_create(HWND window, WPARAM wparam, LPARAM lparam, LRESULT *result)
 {
     (void)wparam;
@@ -190,11 +178,7 @@ static int on_show(HWND window, WPARAM wparam, LPARAM lparam, LRESULT *result)
     return 1;
 }
 
-static const struct {
-    HWND *control;
-    WORD notification;
-    void (*act)(HWND window);
-} commands[] = {
+static const struct handled_command commands[] = {
     {&ok_button, BN_CLICKED, confirm},
     {&cancel_button, BN_CLICKED, cancel},
     {&list_window[drive_list], CBN_SELCHANGE, change_drive},
@@ -203,14 +187,9 @@ static const struct {
 
 static int on_command(HWND window, WPARAM wparam, LPARAM lparam, LRESULT *result)
 {
-    for (size_t i = 0; i < sizeof commands / sizeof commands[0]; i++) {
-        if ((HWND)lparam == *commands[i].control && HIWORD(wparam) == commands[i].notification) {
-            commands[i].act(window);
-            *result = 0;
-            return 1;
-        }
-    }
-    return 0;
+    (void)window;
+    *result = 0;
+    return dispatch_command(commands, table_size(commands), wparam, lparam);
 }
 
 static int on_measure_item(HWND window, WPARAM wparam, LPARAM lparam, LRESULT *result)
@@ -232,10 +211,7 @@ static int on_draw_item(HWND window, WPARAM wparam, LPARAM lparam, LRESULT *resu
     return 1;
 }
 
-static const struct {
-    UINT message;
-    message_handler *handle;
-} handled_messages[] = {
+static const struct handled_message handled_messages[] = {
     {WM_CREATE, on_create},
     {WM_SHOWWINDOW, on_show},
     {WM_COMMAND, on_command},
@@ -245,9 +221,5 @@ static const struct {
 
 LRESULT CALLBACK browser_window_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
 {
-    LRESULT result;
-    for (size_t i = 0; i < sizeof handled_messages / sizeof handled_messages[0]; i++)
-        if (handled_messages[i].message == message && handled_messages[i].handle(window, wparam, lparam, &result))
-            return result;
-    return DefWindowProcA(window, message, wparam, lparam);
+    return dispatch_message(handled_messages, table_size(handled_messages), window, message, wparam, lparam);
 }

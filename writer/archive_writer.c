@@ -213,7 +213,8 @@ static int walk_folder(pack_state *s, const char *path, const char *prefix)
     if (code == pack_done && errno != 0)
         code = fail(s, "%s: %s", path, strerror(errno));
     closedir(d);
-    qsort(names, count, sizeof *names, by_bytes);
+    if (count > 1)
+        qsort(names, count, sizeof *names, by_bytes);
     for (size_t i = 0; i < count && code == pack_done; i++) {
         char *child = NULL;
         if (asprintf(&child, "%s/%s", path, names[i]) < 0)
@@ -371,6 +372,15 @@ static int write_archive(pack_state *s, int out, const pack_settings *settings)
     return pack_done;
 }
 
+static char *volatile unfinished; /* the temporary output while it is written */
+
+void pack_abandon(void)
+{
+    char *name = unfinished;
+    if (name != NULL)
+        unlink(name);
+}
+
 /* The mode an ordinary new file gets: mkstemp makes its file private. */
 static mode_t file_mode(void)
 {
@@ -400,6 +410,7 @@ enum pack_result pack_archive(const char *const *sources, int count, const char 
         if (asprintf(&temporary, "%s.XXXXXX", output) < 0 || (out = mkstemp(temporary)) < 0) {
             code = fail(&s, "%s: %s", output, strerror(errno));
         } else {
+            unfinished = temporary;
             code = write_archive(&s, out, settings);
             if (close(out) != 0 && code == pack_done)
                 code = fail(&s, "%s: %s", output, strerror(errno));
@@ -407,6 +418,7 @@ enum pack_result pack_archive(const char *const *sources, int count, const char 
                 code = fail(&s, "%s: %s", output, strerror(errno));
             if (code != pack_done)
                 unlink(temporary);
+            unfinished = NULL;
         }
         free(temporary);
     }

@@ -32,6 +32,9 @@ enum pack_result {
 enum pack_result pack_archive(const char *const *sources, int count, const char *output,
                               const pack_settings *settings, char *error, size_t error_size);
 
+/* Removes the unfinished output of a pack under way; safe inside a signal handler. */
+void pack_abandon(void);
+
 /* The stored form of one part of a name: code page 932, refused when it has none or is
  * not a valid Windows name part. Returns 0, or 1 with the reason in error. */
 int stored_name_part(const char *utf8, char *out, size_t out_size, char *error, size_t error_size);

@@ -90,7 +90,8 @@ int list_text(enum list_control list, int index, char *buffer, int size)
 {
     auto &l = lists[list];
     // An entry past the end is never asked for.
-    EXPECT_TRUE(index >= 0 && index < (int)l.entries.size()) << "entry " << index;
+    EXPECT_TRUE((index >= 0 && index < (int)l.entries.size()) || (list == drive_list && index == -1))
+        << "entry " << index;
     buffer[0] = '\0';
     if (index < 0 || index >= (int)l.entries.size() || (int)l.entries[index].text.size() >= size)
         return -1;
@@ -343,7 +344,10 @@ TEST_F(folder_listing_test, drive_list_in_letter_order_and_the_current_drive_sel
         lists[drive_list].selected = c.before;
         select_current_drive();
         EXPECT_EQ(lists[drive_list].selected, c.after);
+        EXPECT_EQ(selected_drive(), "ACDZ"[c.after]);
     }
+    lists[drive_list].selected = -1;
+    EXPECT_EQ(selected_drive(), '\0');
 }
 
 } // namespace

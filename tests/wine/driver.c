@@ -371,6 +371,106 @@ static void check_layout(void)
         fail("layout differs");
 }
 
+/* ---- list boxes and combo boxes ---- */
+
+enum { list_count, list_text_length, list_text, list_selection, list_select, list_messages };
+static const UINT list_box_messages[list_messages] = {LB_GETCOUNT, LB_GETTEXTLEN, LB_GETTEXT, LB_GETCURSEL,
+                                                      LB_SETCURSEL};
+static const UINT combo_box_messages[list_messages] = {CB_GETCOUNT, CB_GETLBTEXTLEN, CB_GETLBTEXT, CB_GETCURSEL,
+                                                       CB_SETCURSEL};
+
+/* The list messages go as Unicode: Wine hands the texts of an ANSI list to another
+ * process as UTF-16 even for the ANSI messages, so they are converted back here. */
+static LRESULT send_list(HWND control, int operation, WPARAM wparam, LPARAM lparam)
+{
+    char name[32];
+    GetClassNameA(control, name, sizeof name);
+    const UINT *messages = _stricmp(name, "ComboBox") == 0 ? combo_box_messages : list_box_messages;
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutW(control, messages[operation], wparam, lparam, SMTO_NORMAL, wait_limit, &result))
+        fail("list %p does not answer", (void *)control);
+    return (LRESULT)result;
+}
+
+/* The text of entry index in the ANSI code page; -1 when there is none. */
+static int list_item(HWND control, int index, char *out)
+{
+    static WCHAR wide[text_limit];
+    out[0] = '\0';
+    LRESULT length = send_list(control, list_text_length, (WPARAM)index, 0);
+    if (length < 0 || length >= text_limit)
+        return -1;
+    length = send_list(control, list_text, (WPARAM)index, (LPARAM)wide);
+    if (length < 0)
+        return -1;
+    int bytes = WideCharToMultiByte(CP_ACP, 0, wide, (int)length, out, text_limit - 1, NULL, NULL);
+    out[bytes] = '\0';
+    return bytes;
+}
+
+struct list_expectation {
+    HWND control;
+    int count;
+    char *const *hex; /* the texts, count of them */
+};
+
+static int items_match(void *parameter)
+{
+    struct list_expectation *e = parameter;
+    if (send_list(e->control, list_count, 0, 0) != e->count)
+        return 0;
+    for (int i = 0; i < e->count; i++) {
+        char actual[text_limit], expected[text_limit];
+        int length = list_item(e->control, i, actual);
+        int expected_length = from_hex(e->hex[i], expected);
+        if (length != expected_length || memcmp(actual, expected, length) != 0)
+            return 0;
+    }
+    return 1;
+}
+
+static void print_items(HWND control)
+{
+    LRESULT count = send_list(control, list_count, 0, 0);
+    for (LRESULT i = 0; i < count; i++) {
+        char text[text_limit], hex[2 * text_limit + 1];
+        int length = list_item(control, (int)i, text);
+        to_hex(text, length < 0 ? 0 : length, hex);
+        printf("item %d %s\n", (int)i, hex);
+    }
+}
+
+static int selection_matches(void *parameter)
+{
+    struct expectation *e = parameter;
+    return send_list(e->window, list_selection, 0, 0) == e->value;
+}
+
+/* Writes the whole screen as a 24-bit bottom-up BMP file. */
+static void write_screenshot(const char *path)
+{
+    int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+    BITMAPINFOHEADER info = {sizeof info, width, height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+    void *pixels = NULL;
+    HDC screen = GetDC(NULL), memory = CreateCompatibleDC(screen);
+    HBITMAP picture = CreateDIBSection(screen, (BITMAPINFO *)&info, DIB_RGB_COLORS, &pixels, NULL, 0);
+    if (picture == NULL)
+        fail("no bitmap for the screenshot");
+    HGDIOBJ old = SelectObject(memory, picture);
+    BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
+    GdiFlush();
+    DWORD row = ((DWORD)width * 3 + 3) & ~3u, size = row * (DWORD)height;
+    BITMAPFILEHEADER file = {0x4D42, sizeof file + sizeof info + size, 0, 0, sizeof file + sizeof info};
+    FILE *out = fopen(path, "wb");
+    if (out == NULL || fwrite(&file, sizeof file, 1, out) != 1 || fwrite(&info, sizeof info, 1, out) != 1 ||
+        fwrite(pixels, 1, size, out) != size || fclose(out) != 0)
+        fail("cannot write %s", path);
+    SelectObject(memory, old);
+    DeleteObject(picture);
+    DeleteDC(memory);
+    ReleaseDC(NULL, screen);
+}
+
 /* ---- the commands ---- */
 
 static void start_program(const char *path, const char *folder)
@@ -533,6 +633,59 @@ static void run_command(int argc, char **argv)
     } else if (strcmp(c, "layout") == 0) {
         need(0, "");
         check_layout();
+    } else if (strcmp(c, "items") == 0) { /* items CLASS ID HEX...: a list holds exactly these texts */
+        if (argc < 3)
+            fail("usage: items CLASS ID HEX...");
+        static struct list_expectation l;
+        l.control = control_of(argv[1], argv[2]);
+        l.count = argc - 3;
+        l.hex = argv + 3;
+        if (!wait_until(items_match, &l)) {
+            print_items(l.control);
+            fail("%s %s holds other items", argv[1], argv[2]);
+        }
+    } else if (strcmp(c, "selected") == 0) { /* selected CLASS ID INDEX: the selected entry, -1 none */
+        need(3, "CLASS ID INDEX");
+        e.window = control_of(argv[1], argv[2]);
+        e.value = atoi(argv[3]);
+        if (!wait_until(selection_matches, &e))
+            fail("%s %s has entry %d selected, not %d", argv[1], argv[2],
+                 (int)send_list(e.window, list_selection, 0, 0), e.value);
+    } else if (strcmp(c, "select") == 0) { /* select CLASS ID INDEX: as a single click does, unnotified */
+        need(3, "CLASS ID INDEX");
+        send_list(control_of(argv[1], argv[2]), list_select, (WPARAM)atoi(argv[3]), 0);
+    } else if (strcmp(c, "select_prefix") == 0) { /* select_prefix CLASS ID HEX: the first entry so begun */
+        need(3, "CLASS ID HEX");
+        HWND control = control_of(argv[1], argv[2]);
+        char text[text_limit];
+        from_hex(argv[3], text);
+        char name[32];
+        GetClassNameA(control, name, sizeof name);
+        DWORD_PTR result = 0;
+        SendMessageTimeoutA(control, _stricmp(name, "ComboBox") == 0 ? CB_SELECTSTRING : LB_SELECTSTRING,
+                            (WPARAM)-1, (LPARAM)text, SMTO_NORMAL, wait_limit, &result);
+        if ((LRESULT)result < 0)
+            fail("%s %s has no entry beginning with %s", argv[1], argv[2], argv[3]);
+    } else if (strcmp(c, "item_rect") == 0) { /* item_rect CLASS ID INDEX: a list box item on the screen */
+        need(3, "CLASS ID INDEX");
+        HWND control = control_of(argv[1], argv[2]);
+        DWORD_PTR height = 0, top = 0;
+        SendMessageTimeoutA(control, LB_GETITEMHEIGHT, 0, 0, SMTO_NORMAL, wait_limit, &height);
+        SendMessageTimeoutA(control, LB_GETTOPINDEX, 0, 0, SMTO_NORMAL, wait_limit, &top);
+        RECT client;
+        GetClientRect(control, &client);
+        POINT origin = {0, (LONG)((atoi(argv[3]) - (int)top) * (int)height)};
+        ClientToScreen(control, &origin);
+        printf("item_rect %ld %ld %ld %d\n", origin.x, origin.y, client.right, (int)height);
+    } else if (strcmp(c, "shot") == 0) { /* shot CLASS FILE: the screen, that window painted first */
+        need(2, "CLASS FILE");
+        HWND window = window_of(argv[1]);
+        /* Painting a window of another process waits until it has painted. */
+        RedrawWindow(window, NULL, NULL, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        write_screenshot(argv[2]);
+        RECT r;
+        GetWindowRect(window, &r);
+        printf("shot %ld %ld %ld %ld\n", r.left, r.top, r.right - r.left, r.bottom - r.top);
     } else if (strcmp(c, "exit") == 0) { /* exit CODE: waits for the end */
         need(1, "CODE");
         expect_exit(atoi(argv[1]));

@@ -58,6 +58,16 @@ EOF
     "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >>"$log" 2>&1
     "$wine" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
         </dev/null >>"$log" 2>&1
+    # Two more drives for the folder browser's tests: M: a folder of this run, Q: a letter
+    # whose folder is missing. The drive list is read when the server starts, so restart it.
+    mkdir -p "$state/drive_m"
+    ln -s "$state/drive_m" "$WINEPREFIX/dosdevices/m:"
+    ln -s "$state/no_such_folder" "$WINEPREFIX/dosdevices/q:"
+    echo "export QM_DRIVE_M='$state/drive_m'" >>"$state/env.sh"
+    "$wineserver" -k </dev/null >>"$log" 2>&1 || true
+    "$wineserver" -w </dev/null >>"$log" 2>&1 || true
+    setsid "$wineserver" -p </dev/null >>"$log" 2>&1
+    "$wine" wineboot </dev/null >>"$log" 2>&1
     # The desktop stays open for the whole run, so that no test waits for it to start.
     echo hold | setsid "$wine" "$bin/wine/driver.exe" >>"$log" 2>&1 &
     echo "Wine prefix $WINEPREFIX on display $DISPLAY"
