@@ -103,6 +103,24 @@ exit 0
 EOF
     [[ $(cat "$work/file.txt") == data ]] || fail "the file was touched"
     ;;
+other_notifications)
+    # Only BN_CLICKED starts anything: a double-click notification from Extract, held in
+    # the queue ahead of the close, neither asks about the missing destination nor makes it.
+    program p.exe "$(header_hex "" "" 00)"
+    drive <<EOF
+$start
+visible core_gui 1
+settext core_gui 7 $(cp932 "$(winpath "$work/missing")")
+suspend
+click core_gui 3 5
+click core_gui 8 5
+close core_gui
+resume
+exit 0
+EOF
+    [[ ! -e $work/missing ]] || fail "the destination was made"
+    ! grep -q '^box' "$work/driver.log" || fail "a message box came up"
+    ;;
 *)
     fail "unknown case $1"
     ;;
