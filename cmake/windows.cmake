@@ -19,7 +19,8 @@ target_compile_options(stub_image PRIVATE -Os -ffunction-sections
   -fno-asynchronous-unwind-tables -fno-unwind-tables -fno-ident -fno-stack-protector
   -fno-builtin -fno-tree-loop-distribute-patterns)
 target_link_options(stub_image PRIVATE -nostdlib -nostartfiles -s -Wl,--gc-sections
-  -Wl,-e,${entry_symbol} -Wl,--file-alignment,512 -Wl,--section-alignment,4096)
+  -Wl,-e,${entry_symbol} -Wl,--file-alignment,512 -Wl,--section-alignment,4096
+  -Wl,--disable-dynamicbase -Wl,--disable-reloc-section)
 target_link_libraries(stub_image PRIVATE kernel32 user32 gdi32 shell32 gcc)
 
 add_custom_command(TARGET stub_image POST_BUILD

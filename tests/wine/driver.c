@@ -242,8 +242,8 @@ static int check_rect(const char *what, HWND window, int x, int y, int width, in
 static const struct {
     const char *name;
     int id;
-} box_buttons[] = {{"ok", IDOK},     {"cancel", IDCANCEL}, {"abort", IDABORT}, {"retry", IDRETRY},
-                   {"ignore", IDIGNORE}, {"yes", IDYES},   {"no", IDNO}};
+} box_buttons[] = {{"ok", IDOK},         {"yes", IDYES},         {"no", IDNO},      {"cancel", IDCANCEL},
+                   {"abort", IDABORT},   {"retry", IDRETRY},     {"ignore", IDIGNORE}};
 
 static int button_id(const char *name)
 {
@@ -599,6 +599,34 @@ static void run_command(int argc, char **argv)
         HWND control = control_of(argv[1], argv[2]);
         if (!wait_until(focus_matches, control))
             fail("the focus is not in %s %s", argv[1], argv[2]);
+    } else if (strcmp(c, "post") == 0) { /* post CLASS MESSAGE COUNT: COUNT plain messages, no parameters */
+        need(3, "CLASS MESSAGE COUNT");
+        HWND window = window_of(argv[1]);
+        for (int i = atoi(argv[3]); i > 0; i--)
+            PostMessageA(window, (UINT)strtoul(argv[2], NULL, 0), 0, 0);
+    } else if (strcmp(c, "suspend") == 0 || strcmp(c, "resume") == 0) {
+        /* Messages posted between these two reach the program's queue in one piece, before
+         * it can act on the first of them. */
+        need(0, "");
+        if ((c[0] == 's' ? SuspendThread(child.hThread) : ResumeThread(child.hThread)) == (DWORD)-1)
+            fail("cannot %s the program", c);
+    } else if (strcmp(c, "where") == 0) { /* where CLASS: prints the outer rectangle, x y width height */
+        need(1, "CLASS");
+        RECT r = rect_of(window_of(argv[1]));
+        printf("where %s %ld %ld %ld %ld\n", argv[1], r.left, r.top, r.right - r.left, r.bottom - r.top);
+    } else if (strcmp(c, "raise") == 0) { /* raise CLASS: to the top (Wine without a window manager
+                                            * does not keep owned windows above their owner) */
+        need(1, "CLASS");
+        SetWindowPos(window_of(argv[1]), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    } else if (strcmp(c, "style") == 0) { /* style CLASS ID MASK VALUE: style bits under MASK */
+        need(4, "CLASS ID MASK VALUE");
+        DWORD style = (DWORD)GetWindowLongA(control_of(argv[1], argv[2]), GWL_STYLE);
+        DWORD mask = strtoul(argv[3], NULL, 0), value = strtoul(argv[4], NULL, 0);
+        if ((style & mask) != value)
+            fail("style of %s %s is %08lx, under %08lx not %08lx", argv[1], argv[2], style, mask, value);
+    } else if (strcmp(c, "say") == 0) { /* say WORD: prints it, so a script can tell how far the driver got */
+        need(1, "WORD");
+        printf("%s\n", argv[1]);
     } else if (strcmp(c, "hold") == 0) { /* hold: keeps the desktop open until Wine is stopped */
         need(0, "");
         hold_desktop();

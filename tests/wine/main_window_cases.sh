@@ -12,13 +12,23 @@ start="start $(winpath "$work/p.exe") $(winpath "$work")"
 case $1 in
 layout)
     # Every control where the system font's units put it, the two secondary windows
-    # centred on the screen; the folder field starts in the current directory.
+    # centred on the screen; the folder field starts in the current directory. Styles:
+    # no sizing border or maximise box, no system menu on the secondary windows, the
+    # password shown as typed. (Edit controls trade WS_BORDER for an extended style.)
     program p.exe "$(header_hex "" "" 01 0101)"
     drive <<EOF
 $start
 visible core_gui 1
 layout
 text core_gui 7 $(cp932 "$(winpath "$work")")
+style core_gui 0 0x00ff0000 0x00ca0000
+style progress_window 0 0x00ff0000 0x00c00000
+style refer_window 0 0x00ff0000 0x00c00000
+style core_gui 1 0x40200804 0x40200804
+style core_gui 2 0x000000ff 0x00000080
+style core_gui 7 0x000000ff 0x00000080
+style core_gui 3 0x0000000f 0
+style progress_window 2 0x0000000f 0
 visible progress_window 0
 visible refer_window 0
 close core_gui
@@ -92,6 +102,24 @@ close core_gui
 exit 0
 EOF
     [[ $(cat "$work/file.txt") == data ]] || fail "the file was touched"
+    ;;
+other_notifications)
+    # Only BN_CLICKED starts anything: a double-click notification from Extract, held in
+    # the queue ahead of the close, neither asks about the missing destination nor makes it.
+    program p.exe "$(header_hex "" "" 00)"
+    drive <<EOF
+$start
+visible core_gui 1
+settext core_gui 7 $(cp932 "$(winpath "$work/missing")")
+suspend
+click core_gui 3 5
+click core_gui 8 5
+close core_gui
+resume
+exit 0
+EOF
+    [[ ! -e $work/missing ]] || fail "the destination was made"
+    ! grep -q '^box' "$work/driver.log" || fail "a message box came up"
     ;;
 *)
     fail "unknown case $1"

@@ -18,6 +18,7 @@ start $(winpath "$work/p.exe") $(winpath "$work")
 visible core_gui 1
 text core_gui 0 $title
 enabled core_gui 3 0
+enabled core_gui 8 1
 text core_gui 1 -
 shown core_gui 5 1
 shown core_gui 2 1

@@ -15,6 +15,8 @@ wineserver=/usr/lib/wine/wineserver
 log=$state/wine_env.log
 
 start() {
+    # What an interrupted earlier run left behind is taken down first.
+    stop
     rm -rf "$state"
     mkdir -p "$state/prefix" "$state/runs"
     : >"$log"
