@@ -446,29 +446,55 @@ static int selection_matches(void *parameter)
     return send_list(e->window, list_selection, 0, 0) == e->value;
 }
 
-/* Writes the whole screen as a 24-bit bottom-up BMP file. */
-static void write_screenshot(const char *path)
+/* The whole screen as 24-bit bottom-up rows; the caller frees the bitmap. */
+static HBITMAP grab_screen(void **pixels, BITMAPINFOHEADER *info)
 {
     int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
-    BITMAPINFOHEADER info = {sizeof info, width, height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
-    void *pixels = NULL;
+    BITMAPINFOHEADER header = {sizeof header, width, height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+    *info = header;
     HDC screen = GetDC(NULL), memory = CreateCompatibleDC(screen);
-    HBITMAP picture = CreateDIBSection(screen, (BITMAPINFO *)&info, DIB_RGB_COLORS, &pixels, NULL, 0);
+    HBITMAP picture = CreateDIBSection(screen, (BITMAPINFO *)info, DIB_RGB_COLORS, pixels, NULL, 0);
     if (picture == NULL)
         fail("no bitmap for the screenshot");
     HGDIOBJ old = SelectObject(memory, picture);
     BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
     GdiFlush();
-    DWORD row = ((DWORD)width * 3 + 3) & ~3u, size = row * (DWORD)height;
+    SelectObject(memory, old);
+    DeleteDC(memory);
+    ReleaseDC(NULL, screen);
+    return picture;
+}
+
+static DWORD screen_bytes(const BITMAPINFOHEADER *info)
+{
+    return (((DWORD)info->biWidth * 3 + 3) & ~3u) * (DWORD)info->biHeight;
+}
+
+/* Writes the screen as a BMP file once two grabs 150 ms apart agree: another process
+ * paints in its own time, so a single grab may catch a window half drawn. */
+static void write_screenshot(const char *path)
+{
+    BITMAPINFOHEADER info;
+    void *pixels = NULL, *previous = NULL;
+    HBITMAP picture = grab_screen(&pixels, &info), earlier = NULL;
+    DWORD size = screen_bytes(&info);
+    for (int tries = 0; tries < 100; tries++) {
+        Sleep(150);
+        if (earlier != NULL)
+            DeleteObject(earlier);
+        earlier = picture;
+        previous = pixels;
+        picture = grab_screen(&pixels, &info);
+        if (memcmp(pixels, previous, size) == 0)
+            break;
+    }
+    DeleteObject(earlier);
     BITMAPFILEHEADER file = {0x4D42, sizeof file + sizeof info + size, 0, 0, sizeof file + sizeof info};
     FILE *out = fopen(path, "wb");
     if (out == NULL || fwrite(&file, sizeof file, 1, out) != 1 || fwrite(&info, sizeof info, 1, out) != 1 ||
         fwrite(pixels, 1, size, out) != size || fclose(out) != 0)
         fail("cannot write %s", path);
-    SelectObject(memory, old);
     DeleteObject(picture);
-    DeleteDC(memory);
-    ReleaseDC(NULL, screen);
 }
 
 /* ---- the commands ---- */
