@@ -29,8 +29,9 @@ static const char list_help[] =
     "usage: quillmere list FILE [--password TEXT]\n"
     "\n"
     "Lists every entry of the archive in FILE (read at offset 31744): its kind, size,\n"
-    "last write time (UTC) and name, after the archive's message text and program to\n"
-    "run. The entries carry no directory, so listing decodes the whole archive.\n"
+    "creation, last access and last write time (UTC, to the second) and name, after\n"
+    "the archive's message text and program to run; a time of 0 (none) shows as -.\n"
+    "The entries carry no directory, so listing decodes the whole archive.\n"
     "A protected archive needs its password even to be listed.\n"
     "\n"
     "Exit codes: 0 listed; 1 damaged or unreadable archive, wrong password;\n"
@@ -201,13 +202,14 @@ static void list_entry(const entry_fields *fields)
         if (name[0] == '\0')
             strcpy(name, "./");
         progress_clear();
-        printf("folder %12s  %-19s  %s\n", "-", "", name);
+        printf("folder %12s  %-19s  %-19s  %-19s  %s\n", "-", "", "", "", name);
         return;
     }
-    char written[32];
-    format_time(fields->times[2], written, sizeof written);
+    char times[3][32];
+    for (int i = 0; i < 3; i++)
+        format_time(fields->times[i], times[i], sizeof times[i]);
     progress_clear();
-    printf("file   %12ld  %s  %s\n", (long)fields->size, written, name);
+    printf("file   %12ld  %s  %s  %s  %s\n", (long)fields->size, times[0], times[1], times[2], name);
 }
 
 static void ignore_entry(const entry_fields *fields)
@@ -235,7 +237,7 @@ int command_list(int argc, char **argv)
     cp932_for_display(run_after, shown, sizeof shown, 0);
     printf("run after: %s\n", run_after[0] != '\0' ? shown : "(none)");
     printf("password: %s\n", password_flag ? "yes" : "no");
-    printf("kind           size  written (UTC)        name\n");
+    printf("kind           size  created (UTC)        accessed (UTC)       written (UTC)        name\n");
     walk_totals totals = {0, 0, 0};
     walk_entries(list_entry, &totals);
     progress_clear();

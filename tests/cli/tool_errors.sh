@@ -55,4 +55,14 @@ printf 'in the way' > "$work/blocked/表"
 expect 2 "フォルダが作れませんでした:./表" "$tool" extract "$work/p.exe" --password "秘密" -d "$work/blocked"
 expect 64 "unknown command" "$tool" frobnicate
 "$tool" pack --help | grep -q "keeps honest people out" || fail "pack --help says nothing of the password"
+# list: kind, size, the three times and the name of every entry.
+mkdir -p "$work/timed/表"
+printf 'abc' > "$work/timed/表/t.txt"
+touch -a -d '2021-03-04 05:06:07 UTC' "$work/timed/表/t.txt"
+touch -m -d '2020-01-02 03:04:05 UTC' "$work/timed/表/t.txt"
+pack "$work/timed" -o "$work/t.exe" || fail "pack of the timed tree"
+"$tool" list "$work/t.exe" >"$work/list" || fail "list exited $?"
+grep -qE '^folder +- +表/$' "$work/list" || fail "list shows no folder: $(cat "$work/list")"
+grep -qE '^file +3  2020-01-02 03:04:05  2021-03-04 05:06:07  2020-01-02 03:04:05  表/t.txt$' "$work/list" ||
+    fail "list shows the wrong times: $(cat "$work/list")"
 echo "tool errors: all as expected"
