@@ -13,6 +13,7 @@
 #include "fileio/platform_file.h"
 #include "fileio/native_name.h"
 #include "fileio/platform_faults.h"
+#include "fileio/code_page_932.h"
 
 uint32_t platform_operations;
 uint32_t platform_fail_at;
@@ -233,10 +234,5 @@ int platform_probe(const char *name, uint32_t *attributes)
 
 const char *platform_char_next(const char *p)
 {
-    unsigned char lead = (unsigned char)p[0];
-    if (lead == 0)
-        return p;
-    if (((lead >= 0x81 && lead <= 0x9F) || (lead >= 0xE0 && lead <= 0xFC)) && p[1] != '\0')
-        return p + 2;
-    return p + 1;
+    return cp932_char_next(p);
 }

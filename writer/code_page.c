@@ -1,4 +1,5 @@
 #include "writer/code_page.h"
+#include "fileio/code_page_932.h"
 #include <errno.h>
 #include <iconv.h>
 #include <stdio.h>
@@ -40,7 +41,7 @@ void cp932_for_display(const char *in, char *out, size_t out_size, int slashes)
     out[0] = '\0';
     while (*in != '\0' && used + 1 < out_size) {
         unsigned char lead = (unsigned char)*in;
-        size_t n = ((lead >= 0x81 && lead <= 0x9F) || (lead >= 0xE0 && lead <= 0xFC)) && in[1] != '\0' ? 2 : 1;
+        size_t n = (size_t)(cp932_char_next(in) - in);
         char piece[8];
         size_t got = 0;
         if (n == 1 && lead < 0x80) {

@@ -6,6 +6,7 @@
 #include <stdlib.h>
 #include <string.h>
 #include "fileio/platform_file.h"
+#include "fileio/code_page_932.h"
 
 typedef struct memory_node {
     int used;
@@ -275,10 +276,5 @@ int platform_probe(const char *name, uint32_t *attributes)
 
 const char *platform_char_next(const char *p)
 {
-    unsigned char lead = (unsigned char)p[0];
-    if (lead == 0)
-        return p;
-    if (((lead >= 0x81 && lead <= 0x9F) || (lead >= 0xE0 && lead <= 0xFC)) && p[1] != '\0')
-        return p + 2;
-    return p + 1;
+    return cp932_char_next(p);
 }
