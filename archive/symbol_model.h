@@ -34,9 +34,9 @@ typedef struct symbol_model {
     uint32_t order_weight[symbol_count + 1]; /* [i + 1]: the count of leaf_order[i] when sorted */
     model_node node[node_count];
     uint32_t symbol_counter;
-    /* Derived at each rebuild: the code of every node (a symbol's at its leaf), its bits
-     * in reading order (the first bit read is bit 0), and the decoder's table, indexed by
-     * the next lookup_bits bits. */
+    /* Derived at each rebuild, for the encoder: the code of every node (a symbol's at its
+     * leaf), its bits in reading order (the first bit read is bit 0); for the decoder: the
+     * table, indexed by the next lookup_bits bits. */
     uint8_t code_length[node_count];
     uint64_t code[node_count];
     uint16_t lookup[lookup_size];
@@ -63,8 +63,10 @@ static inline uint32_t model_symbols_to_rebuild(const symbol_model *model)
     return period - n % period;
 }
 
-/* Rebuilds the tree, the codes and the table from the counts and the last leaf order. */
+/* Rebuilds the tree from the counts and the last leaf order, and with it the decoder's
+ * table (model_rebuild) or the encoder's codes (model_rebuild_codes). */
 void model_rebuild(symbol_model *model);
+void model_rebuild_codes(symbol_model *model);
 
 /* One symbol coded: its count and the symbol counter go up. */
 static inline void model_count(symbol_model *model, uint32_t symbol)
