@@ -27,9 +27,51 @@ static uint64_t sort_key(uint32_t weight, uint32_t place, uint32_t symbol)
     return (uint64_t)weight << 32 | (uint64_t)(0xFFFFu - place) << 16 | symbol;
 }
 
+/* Sorts keys[0 .. n) descending; keys[-1] is above every key. */
+static void insertion_sort(uint64_t *keys, uint32_t n)
+{
+    for (uint32_t j = 1; j < n; j++) {
+        uint64_t key = keys[j];
+        uint64_t *at = keys + j;
+        for (; at[-1] < key; at--)
+            at[0] = at[-1];
+        at[0] = key;
+    }
+}
+
+/* Many changed leaves (at the early rebuilds most of those seen) come in no useful order;
+ * they are sorted by their counts a byte at a time, lowest byte first, each pass stable,
+ * which keeps leaves of equal count in their last order. Returns where the sorted keys
+ * are (keys or spare, each with room for n + 1). */
+#define radix_least 24
+
+static uint64_t *radix_sort(uint64_t *keys, uint64_t *spare, uint32_t n)
+{
+    uint32_t highest = 0;
+    for (uint32_t i = 0; i < n; i++)
+        highest |= (uint32_t)(keys[i] >> 32);
+    for (uint32_t shift = 32; shift < 64 && (highest >> (shift - 32)) != 0; shift += 8) {
+        uint32_t start[256] = {0};
+        for (uint32_t i = 0; i < n; i++)
+            start[255 - (keys[i] >> shift & 0xFF)]++;
+        uint32_t sum = 0;
+        for (uint32_t b = 0; b < 256; b++) {
+            uint32_t count = start[b];
+            start[b] = sum;
+            sum += count;
+        }
+        for (uint32_t i = 0; i < n; i++)
+            spare[start[255 - (keys[i] >> shift & 0xFF)]++] = keys[i];
+        uint64_t *t = keys;
+        keys = spare;
+        spare = t;
+    }
+    return keys;
+}
+
 static void sort_leaves(symbol_model *model)
 {
-    uint64_t changed_list[symbol_count + 2], kept[symbol_count + 1];
+    uint64_t changed_list[2 * symbol_count + 2], kept[symbol_count + 1];
     uint64_t *changed = changed_list + 1; /* changed[-1] is a sentinel above every key */
     uint32_t n_changed = 0, n_kept = 0;
     uint32_t *order_weight = model->order_weight + 1;
@@ -48,22 +90,21 @@ static void sort_leaves(symbol_model *model)
     }
     if (n_changed == 0)
         return;
-    for (uint32_t j = 1; j < n_changed; j++) {
-        uint64_t key = changed[j];
-        uint64_t *at = changed + j;
-        for (; at[-1] < key; at--)
-            at[0] = at[-1];
-        at[0] = key;
-    }
+    if (n_changed < radix_least)
+        insertion_sort(changed, n_changed);
+    else
+        changed = radix_sort(changed, changed_list + symbol_count + 1, n_changed);
+    /* The two lists mostly come in long runs of one or the other, which branches follow
+     * well. */
     kept[n_kept] = 0; /* sentinels: every real key is greater */
     changed[n_changed] = 0;
-    uint32_t k = 0, c = 0;
+    const uint64_t *k = kept, *c = changed;
     for (uint32_t i = 0; i < symbol_count; i++) {
-        uint64_t a = kept[k], b = changed[c];
-        uint32_t from_kept = a > b;
-        uint64_t key = from_kept ? a : b;
-        k += from_kept;
-        c += 1 - from_kept;
+        uint64_t key;
+        if (*k > *c)
+            key = *k++;
+        else
+            key = *c++;
         model->leaf_order[i] = (uint16_t)key;
         order_weight[i] = (uint32_t)(key >> 32);
     }
