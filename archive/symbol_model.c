@@ -40,28 +40,31 @@ static void insertion_sort(uint64_t *keys, uint32_t n)
 }
 
 /* Many changed leaves (at the early rebuilds most of those seen) come in no useful order;
- * they are sorted by their counts a byte at a time, lowest byte first, each pass stable,
+ * they are sorted by their counts radix_bits at a time, lowest first, each pass stable,
  * which keeps leaves of equal count in their last order. Returns where the sorted keys
  * are (keys or spare, each with room for n + 1). */
 #define radix_least 24
+#define radix_bits 6 /* counts below 4096, as up to the 2048th symbol, take two passes */
+#define radix_size (1u << radix_bits)
+#define radix_top (radix_size - 1)
 
 static uint64_t *radix_sort(uint64_t *keys, uint64_t *spare, uint32_t n)
 {
     uint32_t highest = 0;
     for (uint32_t i = 0; i < n; i++)
         highest |= (uint32_t)(keys[i] >> 32);
-    for (uint32_t shift = 32; shift < 64 && (highest >> (shift - 32)) != 0; shift += 8) {
-        uint32_t start[256] = {0};
+    for (uint32_t shift = 32; shift < 64 && (highest >> (shift - 32)) != 0; shift += radix_bits) {
+        uint32_t start[radix_size] = {0};
         for (uint32_t i = 0; i < n; i++)
-            start[255 - (keys[i] >> shift & 0xFF)]++;
+            start[radix_top - (keys[i] >> shift & radix_top)]++;
         uint32_t sum = 0;
-        for (uint32_t b = 0; b < 256; b++) {
+        for (uint32_t b = 0; b < radix_size; b++) {
             uint32_t count = start[b];
             start[b] = sum;
             sum += count;
         }
         for (uint32_t i = 0; i < n; i++)
-            spare[start[255 - (keys[i] >> shift & 0xFF)]++] = keys[i];
+            spare[start[radix_top - (keys[i] >> shift & radix_top)]++] = keys[i];
         uint64_t *t = keys;
         keys = spare;
         spare = t;
