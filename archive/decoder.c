@@ -164,11 +164,11 @@ step uint32_t decode_symbol(bit_reader *r)
         top_up(r);
     for (;;) {
         uint32_t entry = model.lookup[r->bits & (lookup_size - 1)];
-        uint32_t length = lookup_length(entry);
-        if (length <= r->count) {
-            drop(r, length);
+        if (lookup_length(entry) <= r->count) {
+            r->bits >>= entry & 63; /* the length, without taking it out first */
+            r->count -= lookup_length(entry);
             uint32_t node = lookup_value(entry);
-            if (!(entry & lookup_long))
+            if (node < symbol_count)
                 return node;
             while (model.node[node].left >= 0)
                 node = (uint32_t)(take_bits(r, 1) ? model.node[node].right : model.node[node].left);

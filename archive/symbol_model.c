@@ -235,7 +235,7 @@ static void build_table(symbol_model *model)
             uint32_t n = node_at[now][i], path = path_at[now][i];
             const model_node *node = &model->node[n];
             uint32_t inner = node->left >= 0;
-            model->lookup[path] = (uint16_t)(n | d << 10 | inner << 15);
+            model->lookup[path] = lookup_entry(n, d);
             next_node[below] = (uint16_t)node->left;
             next_path[below] = (uint16_t)path;
             next_node[below + 1] = (uint16_t)node->right;

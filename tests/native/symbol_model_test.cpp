@@ -107,7 +107,7 @@ int decode_code(const symbol_model &m, uint64_t code, int length, uint64_t follo
     if (used > length)
         return -1;
     int node = (int)lookup_value(entry);
-    if (entry & lookup_long)
+    if (lookup_long(entry))
         for (; m.node[node].left >= 0; used++)
             node = (code >> used & 1) ? m.node[node].right : m.node[node].left;
     return used == length ? node : -1;
