@@ -251,8 +251,11 @@ static void build_table(symbol_model *model)
 static symbol_model first_tree;
 static uint8_t first_tree_made;
 
+/* Once symbols have been counted the counts are no longer all 1. */
 static int at_entry_start(const symbol_model *model)
 {
+    if (model->symbol_counter != 0)
+        return 0;
     for (int s = 0; s < symbol_count; s++)
         if (model->frequency[s] != 1 || model->leaf_order[s] != s)
             return 0;
