@@ -199,6 +199,7 @@ static void look_at_output(output_cursor *o, int32_t size)
  * length by 16 a step. */
 step void decode_copy(bit_reader *r, output_cursor *o, int32_t size)
 {
+    need(r, distance_bits + length_bits + 2); /* the ternary number takes 2 bits or more */
     uint32_t low = take_bits(r, distance_bits + length_bits);
     uint32_t distance = 1 + (low & ((1u << distance_bits) - 1));
     uint32_t length = shortest_copy + (low >> distance_bits);
