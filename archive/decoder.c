@@ -164,11 +164,11 @@ step uint32_t decode_symbol(bit_reader *r)
         top_up(r);
     for (;;) {
         uint32_t entry = model.lookup[r->bits & (lookup_size - 1)];
-        uint32_t length = lookup_length(entry);
-        if (length <= r->count) {
-            drop(r, length);
+        if (lookup_length(entry) <= r->count) {
+            r->bits >>= entry & 63; /* the length, without taking it out first */
+            r->count -= lookup_length(entry);
             uint32_t node = lookup_value(entry);
-            if (!(entry & lookup_long))
+            if (node < symbol_count)
                 return node;
             while (model.node[node].left >= 0)
                 node = (uint32_t)(take_bits(r, 1) ? model.node[node].right : model.node[node].left);
@@ -178,16 +178,20 @@ step uint32_t decode_symbol(bit_reader *r)
     }
 }
 
-/* The output of the loop below: the window offset of the next byte, and the offset at
- * which the entry's size is reached (which may lie beyond the window). */
+/* The output of the loop below: the window offset of the next byte, the offset at which
+ * the entry's size is reached (which may lie beyond the window, and is 0 once a copy has
+ * moved the window past it), and the lower of that and the window's end, so that one
+ * test per symbol sees both. */
 typedef struct output_cursor {
-    uint32_t at, stop;
+    uint32_t at, stop, limit;
 } output_cursor;
 
 static void look_at_output(output_cursor *o, int32_t size)
 {
+    int32_t left = size - window_base;
     o->at = (uint32_t)(write_position - window_base);
-    o->stop = (uint32_t)(size - window_base);
+    o->stop = left > 0 ? (uint32_t)left : 0;
+    o->limit = o->stop < output_window_size ? o->stop : output_window_size;
 }
 
 /* The copy after match_symbol: 10 bits of distance, 4 of length, then a ternary number v
@@ -195,6 +199,7 @@ static void look_at_output(output_cursor *o, int32_t size)
  * length by 16 a step. */
 step void decode_copy(bit_reader *r, output_cursor *o, int32_t size)
 {
+    need(r, distance_bits + length_bits + 2); /* the ternary number takes 2 bits or more */
     uint32_t low = take_bits(r, distance_bits + length_bits);
     uint32_t distance = 1 + (low & ((1u << distance_bits) - 1));
     uint32_t length = shortest_copy + (low >> distance_bits);
@@ -221,20 +226,22 @@ void decode_entry(int32_t size)
     bit_reader r = in;
     output_cursor o;
     look_at_output(&o, size);
-    while (o.at < o.stop && (int32_t)o.stop > 0 && !cancel_flag) {
+    while (o.at < o.stop && !cancel_flag) {
         if (model_rebuild_due(&model))
             rebuild_tree();
         uint32_t run = cancel_flag ? 1 : model_symbols_to_rebuild(&model);
         uint32_t done = 0;
-        for (; done < run && o.at < o.stop; done++) {
+        for (; done < run; done++) {
+            if (o.at >= o.limit) {
+                if (o.at >= o.stop)
+                    break;
+                write_position = window_base + (int32_t)o.at; /* the window is full */
+                move_window();
+                look_at_output(&o, size);
+            }
             uint32_t symbol = decode_symbol(&r);
             model_count_symbol(&model, symbol);
             if (symbol < match_symbol) {
-                if (o.at == output_window_size) {
-                    write_position = window_base + (int32_t)o.at;
-                    move_window();
-                    look_at_output(&o, size);
-                }
                 output_window[o.at++] = (uint8_t)symbol;
             } else {
                 decode_copy(&r, &o, size);

@@ -27,9 +27,54 @@ static uint64_t sort_key(uint32_t weight, uint32_t place, uint32_t symbol)
     return (uint64_t)weight << 32 | (uint64_t)(0xFFFFu - place) << 16 | symbol;
 }
 
+/* Sorts keys[0 .. n) descending; keys[-1] is above every key. */
+static void insertion_sort(uint64_t *keys, uint32_t n)
+{
+    for (uint32_t j = 1; j < n; j++) {
+        uint64_t key = keys[j];
+        uint64_t *at = keys + j;
+        for (; at[-1] < key; at--)
+            at[0] = at[-1];
+        at[0] = key;
+    }
+}
+
+/* Many changed leaves (at the early rebuilds most of those seen) come in no useful order;
+ * they are sorted by their counts radix_bits at a time, lowest first, each pass stable,
+ * which keeps leaves of equal count in their last order. Returns where the sorted keys
+ * are (keys or spare, each with room for n + 1). */
+#define radix_least 24
+#define radix_bits 6 /* counts below 4096, as up to the 2048th symbol, take two passes */
+#define radix_size (1u << radix_bits)
+#define radix_top (radix_size - 1)
+
+static uint64_t *radix_sort(uint64_t *keys, uint64_t *spare, uint32_t n)
+{
+    uint32_t highest = 0;
+    for (uint32_t i = 0; i < n; i++)
+        highest |= (uint32_t)(keys[i] >> 32);
+    for (uint32_t shift = 32; shift < 64 && (highest >> (shift - 32)) != 0; shift += radix_bits) {
+        uint32_t start[radix_size] = {0};
+        for (uint32_t i = 0; i < n; i++)
+            start[radix_top - (keys[i] >> shift & radix_top)]++;
+        uint32_t sum = 0;
+        for (uint32_t b = 0; b < radix_size; b++) {
+            uint32_t count = start[b];
+            start[b] = sum;
+            sum += count;
+        }
+        for (uint32_t i = 0; i < n; i++)
+            spare[start[radix_top - (keys[i] >> shift & radix_top)]++] = keys[i];
+        uint64_t *t = keys;
+        keys = spare;
+        spare = t;
+    }
+    return keys;
+}
+
 static void sort_leaves(symbol_model *model)
 {
-    uint64_t changed_list[symbol_count + 2], kept[symbol_count + 1];
+    uint64_t changed_list[2 * symbol_count + 2], kept[symbol_count + 1];
     uint64_t *changed = changed_list + 1; /* changed[-1] is a sentinel above every key */
     uint32_t n_changed = 0, n_kept = 0;
     uint32_t *order_weight = model->order_weight + 1;
@@ -48,22 +93,21 @@ static void sort_leaves(symbol_model *model)
     }
     if (n_changed == 0)
         return;
-    for (uint32_t j = 1; j < n_changed; j++) {
-        uint64_t key = changed[j];
-        uint64_t *at = changed + j;
-        for (; at[-1] < key; at--)
-            at[0] = at[-1];
-        at[0] = key;
-    }
+    if (n_changed < radix_least)
+        insertion_sort(changed, n_changed);
+    else
+        changed = radix_sort(changed, changed_list + symbol_count + 1, n_changed);
+    /* The two lists mostly come in long runs of one or the other, which branches follow
+     * well. */
     kept[n_kept] = 0; /* sentinels: every real key is greater */
     changed[n_changed] = 0;
-    uint32_t k = 0, c = 0;
+    const uint64_t *k = kept, *c = changed;
     for (uint32_t i = 0; i < symbol_count; i++) {
-        uint64_t a = kept[k], b = changed[c];
-        uint32_t from_kept = a > b;
-        uint64_t key = from_kept ? a : b;
-        k += from_kept;
-        c += 1 - from_kept;
+        uint64_t key;
+        if (*k > *c)
+            key = *k++;
+        else
+            key = *c++;
         model->leaf_order[i] = (uint16_t)key;
         order_weight[i] = (uint32_t)(key >> 32);
     }
@@ -152,60 +196,54 @@ static void merge_tree(symbol_model *model)
 
 /* A tree over counts adding up to less than 2^32 is less than 48 deep (its weights would
  * otherwise grow at least like the Fibonacci numbers), so 64-bit codes always suffice.
- *
  * Every node is made after its children, so going through the inner nodes from the root
- * in reverse order of making gives each its code before its children. The table is then
- * built depth by depth: on reaching depth d it is doubled to 2^d entries, which repeats
- * every shorter code in the entries it is a prefix of; a code of length d then takes the
- * entry of its own bits, and a node at depth lookup_bits with longer codes below takes
- * the entry of its path. */
+ * in reverse order of making gives each its code before its children. */
 static void derive_codes(symbol_model *model)
 {
-    /* The table's nodes grouped by depth: the leaves of up to lookup_bits bits and the
-     * inner nodes at depth lookup_bits, counted first and then placed. */
-    uint16_t by_depth[node_count];
-    uint16_t start[lookup_bits + 2] = {0};
-    uint16_t long_nodes[symbol_count];
-    uint32_t n_long = 0;
     model->code_length[model_root] = 0;
     model->code[model_root] = 0;
     for (uint32_t n = model_root; n >= symbol_count; n--) {
         const model_node *node = &model->node[n];
         uint32_t depth = model->code_length[n];
         uint64_t code = model->code[n];
-        if (depth == lookup_bits)
-            long_nodes[n_long++] = (uint16_t)n;
         model->code_length[node->left] = model->code_length[node->right] = (uint8_t)(depth + 1);
         model->code[node->left] = code;
         model->code[node->right] = code | (uint64_t)1 << depth;
     }
-    for (uint32_t s = 0; s < symbol_count; s++) {
-        uint32_t depth = model->code_length[s];
-        start[(depth <= lookup_bits ? depth : lookup_bits + 1)]++;
-    }
-    start[lookup_bits] = (uint16_t)(start[lookup_bits] + n_long);
-    uint32_t sum = 0;
-    for (uint32_t d = 0; d <= lookup_bits + 1; d++) {
-        uint32_t count = start[d];
-        start[d] = (uint16_t)sum;
-        sum += count;
-    }
-    uint16_t fill[lookup_bits + 1];
-    for (uint32_t d = 0; d <= lookup_bits; d++)
-        fill[d] = start[d];
-    for (uint32_t s = 0; s < symbol_count; s++) {
-        uint32_t depth = model->code_length[s];
-        if (depth <= lookup_bits)
-            by_depth[fill[depth]++] = (uint16_t)s;
-    }
-    for (uint32_t i = 0; i < n_long; i++)
-        by_depth[fill[lookup_bits]++] = long_nodes[i];
-    for (uint32_t d = 1; d <= lookup_bits; d++) {
-        memcpy(model->lookup + (1u << (d - 1)), model->lookup, sizeof model->lookup[0] << (d - 1));
-        for (uint32_t i = start[d]; i < start[d + 1]; i++) {
-            uint32_t n = by_depth[i];
-            model->lookup[model->code[n]] = (uint16_t)(n | d << 10 | (n >= symbol_count ? lookup_long : 0));
+}
+
+/* The table is filled going down the tree a depth at a time. On reaching depth d it is
+ * doubled to 2^d entries, which repeats every shorter code in the entries it is a prefix
+ * of; every node at depth d then takes the entry of its own path: for a leaf, or a node at
+ * depth lookup_bits with longer codes below, for good, for a shallower inner node until
+ * its children, whose subtrees cover its entries, write theirs. Nodes at one depth head
+ * disjoint subtrees, so there are never more of them than leaves. Without branches: the
+ * children are written to the next depth's list always and counted only for an inner
+ * node. */
+static void build_table(symbol_model *model)
+{
+    uint16_t node_at[2][symbol_count + 1], path_at[2][symbol_count + 1];
+    uint32_t count = 1, now = 0;
+    node_at[0][0] = model_root;
+    path_at[0][0] = 0;
+    for (uint32_t d = 0; d <= lookup_bits; d++) {
+        if (d > 0)
+            memcpy(model->lookup + (1u << (d - 1)), model->lookup, sizeof model->lookup[0] << (d - 1));
+        uint32_t below = 0, deeper = d < lookup_bits;
+        uint16_t *next_node = node_at[1 - now], *next_path = path_at[1 - now];
+        for (uint32_t i = 0; i < count; i++) {
+            uint32_t n = node_at[now][i], path = path_at[now][i];
+            const model_node *node = &model->node[n];
+            uint32_t inner = node->left >= 0;
+            model->lookup[path] = lookup_entry(n, d);
+            next_node[below] = (uint16_t)node->left;
+            next_path[below] = (uint16_t)path;
+            next_node[below + 1] = (uint16_t)node->right;
+            next_path[below + 1] = (uint16_t)(path | 1u << d);
+            below += 2 * (inner & deeper);
         }
+        count = below;
+        now = 1 - now;
     }
 }
 
@@ -213,35 +251,57 @@ static void derive_codes(symbol_model *model)
 static symbol_model first_tree;
 static uint8_t first_tree_made;
 
+/* Once symbols have been counted the counts are no longer all 1. */
 static int at_entry_start(const symbol_model *model)
 {
+    if (model->symbol_counter != 0)
+        return 0;
     for (int s = 0; s < symbol_count; s++)
         if (model->frequency[s] != 1 || model->leaf_order[s] != s)
             return 0;
     return 1;
 }
 
-static void build(symbol_model *model)
+static void build_tree(symbol_model *model)
 {
     sort_leaves(model);
     merge_tree(model);
-    derive_codes(model);
 }
 
-void model_rebuild(symbol_model *model)
+/* The tree and what one side needs of it: the decoder its table, the encoder the codes. */
+static void rebuild(symbol_model *model, int for_encoding)
 {
     if (!at_entry_start(model)) {
-        build(model);
+        build_tree(model);
+        if (for_encoding)
+            derive_codes(model);
+        else
+            build_table(model);
         return;
     }
     if (!first_tree_made) {
         model_reset(&first_tree);
-        build(&first_tree);
+        build_tree(&first_tree);
+        derive_codes(&first_tree);
+        build_table(&first_tree);
         first_tree_made = 1;
     }
     memcpy(model->node + symbol_count, first_tree.node + symbol_count,
            sizeof model->node[0] * (node_count - symbol_count));
-    memcpy(model->code_length, first_tree.code_length, sizeof model->code_length);
-    memcpy(model->code, first_tree.code, sizeof model->code);
-    memcpy(model->lookup, first_tree.lookup, sizeof model->lookup);
+    if (for_encoding) {
+        memcpy(model->code_length, first_tree.code_length, sizeof model->code_length);
+        memcpy(model->code, first_tree.code, sizeof model->code);
+    } else {
+        memcpy(model->lookup, first_tree.lookup, sizeof model->lookup);
+    }
+}
+
+void model_rebuild(symbol_model *model)
+{
+    rebuild(model, 0);
+}
+
+void model_rebuild_codes(symbol_model *model)
+{
+    rebuild(model, 1);
 }

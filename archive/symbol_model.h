@@ -14,13 +14,16 @@ QM_BEGIN_DECLS
 #define node_count (2 * symbol_count - 1)
 
 /* Codes of up to lookup_bits bits decode with one look into the table; longer ones go
- * on through the tree from the node the table names. An entry is a symbol (or, with
- * lookup_long, a node) in bits 0-9 and the bits it takes in bits 10-13. */
+ * on through the tree from the inner node the table names. An entry holds the bits it
+ * takes in bits 0-3 (bits 4 and 5 stay 0, so that the entry itself can be the count of a
+ * 64-bit shift) and a symbol, or for a longer code an inner node, from bit 6 on. */
 #define lookup_bits 11
 #define lookup_size (1u << lookup_bits)
-#define lookup_long 0x8000u
-#define lookup_value(entry) ((entry) & 0x3FFu)
-#define lookup_length(entry) ((entry) >> 10 & 0xFu)
+#define lookup_shift 6
+#define lookup_entry(node, length) ((uint16_t)((node) << lookup_shift | (length)))
+#define lookup_value(entry) ((entry) >> lookup_shift)
+#define lookup_length(entry) ((entry) & 0xFu)
+#define lookup_long(entry) (lookup_value(entry) >= symbol_count)
 
 /* A leaf is node[symbol]; the inner node made by merge k is node[symbol_count + k]. */
 typedef struct model_node {
@@ -34,9 +37,9 @@ typedef struct symbol_model {
     uint32_t order_weight[symbol_count + 1]; /* [i + 1]: the count of leaf_order[i] when sorted */
     model_node node[node_count];
     uint32_t symbol_counter;
-    /* Derived at each rebuild: the code of every node (a symbol's at its leaf), its bits
-     * in reading order (the first bit read is bit 0), and the decoder's table, indexed by
-     * the next lookup_bits bits. */
+    /* Derived at each rebuild, for the encoder: the code of every node (a symbol's at its
+     * leaf), its bits in reading order (the first bit read is bit 0); for the decoder: the
+     * table, indexed by the next lookup_bits bits. */
     uint8_t code_length[node_count];
     uint64_t code[node_count];
     uint16_t lookup[lookup_size];
@@ -63,8 +66,10 @@ static inline uint32_t model_symbols_to_rebuild(const symbol_model *model)
     return period - n % period;
 }
 
-/* Rebuilds the tree, the codes and the table from the counts and the last leaf order. */
+/* Rebuilds the tree from the counts and the last leaf order, and with it the decoder's
+ * table (model_rebuild) or the encoder's codes (model_rebuild_codes). */
 void model_rebuild(symbol_model *model);
+void model_rebuild_codes(symbol_model *model);
 
 /* One symbol coded: its count and the symbol counter go up. */
 static inline void model_count(symbol_model *model, uint32_t symbol)

@@ -48,16 +48,22 @@ uint8_t byte_at(int32_t position);
  * keeps distance between 1 and history_size and no larger than write_position. */
 void put_copy_moving(uint32_t distance, uint32_t length);
 
-/* put_copy_moving, with the common case inline: a copy that fits in the window with 8
- * bytes to spare and reaches back at least 8 goes in pieces of 8, each read from bytes
- * already there; the last piece may write up to 7 bytes beyond, which nothing has put yet. */
+/* put_copy_moving, with the common case inline: a copy that fits in the window with 16
+ * bytes to spare and reaches back at least 8 goes in pieces of 16 (of 8 when it reaches
+ * back less than 16), each read from bytes already there; the last piece may write up to
+ * 15 bytes beyond, which nothing has put yet. */
 static inline void put_copy(uint32_t distance, uint32_t length)
 {
     uint32_t at = (uint32_t)(write_position - window_base);
-    if (distance >= 8 && length + 8 <= output_window_size - at) {
+    if (distance >= 8 && length + 16 <= output_window_size - at) {
         uint8_t *to = output_window + at;
-        for (uint32_t k = 0; k < length; k += 8)
-            memcpy(to + k, to + k - distance, 8);
+        if (distance >= 16) {
+            for (uint32_t k = 0; k < length; k += 16)
+                memcpy(to + k, to + k - distance, 16);
+        } else {
+            for (uint32_t k = 0; k < length; k += 8)
+                memcpy(to + k, to + k - distance, 8);
+        }
         write_position += (int32_t)length;
         return;
     }

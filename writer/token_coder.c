@@ -9,7 +9,7 @@
 static void rebuild_if_due(token_coder *coder)
 {
     if (model_rebuild_due(&coder->model))
-        model_rebuild(&coder->model);
+        model_rebuild_codes(&coder->model);
 }
 
 void token_coder_start(token_coder *coder, byte_sink out)

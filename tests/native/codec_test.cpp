@@ -234,19 +234,35 @@ TEST(codec, copies_that_cannot_come_from_a_sound_archive_are_damage)
     }
 }
 
+// The bits of v as read_ternary takes them: bijective base 3, most significant digit
+// first, each digit d - 1 in two bits, then 1 1.
+std::string ternary_text(uint32_t v)
+{
+    std::string digits;
+    for (; v != 0; v = (v - 1) / 3) {
+        uint32_t d = (v - 1) % 3;
+        digits.insert(0, std::string(1, (d & 1) ? '1' : '0') + ((d & 2) ? '1' : '0'));
+    }
+    return digits + "11";
+}
+
 TEST(codec, a_copy_may_run_past_the_size_and_repeats_its_last_bytes)
 {
-    // 0x61, then a copy of distance 1 and length 20 for a size of 4.
-    bit_builder b;
-    b.put_text("10100000");
-    b.put_text("00000011");
-    b.put(0, 10);
-    b.put(2, 4); // length 2 + 2 + 16 * (v div 8)
-    b.put_text("11");
-    b.put_text("10100000"); // never read: the entry has ended
-    reader_run r(frame(b.out));
-    EXPECT_EQ(r.decode(4), -1);
-    EXPECT_EQ(r.output(), bytes(5, 0x61));
+    // 0x61, then a copy of distance 1 for a size of 4: of length 20, and of length
+    // 48002, which moves the output window past the size.
+    for (uint32_t v : {0u, 8u * 3000u}) {
+        SCOPED_TRACE(v);
+        bit_builder b;
+        b.put_text("10100000");
+        b.put_text("00000011");
+        b.put(0, 10);
+        b.put(2, 4); // length 2 + 2 + 16 * (v div 8)
+        b.put_text(ternary_text(v).c_str());
+        b.put_text("10100000"); // never read: the entry has ended
+        reader_run r(frame(b.out));
+        EXPECT_EQ(r.decode(4), -1);
+        EXPECT_EQ(r.output(), bytes(5 + 16 * (v / 8), 0x61));
+    }
 }
 
 TEST(codec, cancel_stops_between_symbols_after_the_next_rebuild)

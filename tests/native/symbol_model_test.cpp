@@ -20,7 +20,7 @@ TEST(symbol_model, initial_codes_are_the_known_ones)
 {
     symbol_model m;
     model_reset(&m);
-    model_rebuild(&m);
+    model_rebuild_codes(&m);
     EXPECT_EQ(code_text(m, 1), "000000000");
     EXPECT_EQ(code_text(m, 2), "000000001");
     EXPECT_EQ(code_text(m, 0), "00000001");
@@ -98,8 +98,8 @@ TEST(symbol_model, rebuilds_follow_the_plain_rules_over_many_count_tables)
     }
 }
 
-// Each code read through the table, whatever bits follow it, and on through the tree for
-// long codes.
+// Each code of the encoder's side read through the decoder's table, whatever bits follow
+// it, and on through the tree for long codes.
 int decode_code(const symbol_model &m, uint64_t code, int length, uint64_t following)
 {
     uint32_t entry = m.lookup[(code | following << length) & (lookup_size - 1)];
@@ -107,7 +107,7 @@ int decode_code(const symbol_model &m, uint64_t code, int length, uint64_t follo
     if (used > length)
         return -1;
     int node = (int)lookup_value(entry);
-    if (entry & lookup_long)
+    if (lookup_long(entry))
         for (; m.node[node].left >= 0; used++)
             node = (code >> used & 1) ? m.node[node].right : m.node[node].left;
     return used == length ? node : -1;
@@ -134,15 +134,17 @@ TEST(symbol_model, every_code_decodes_through_the_table_and_the_tree)
     }
     tables.push_back({"deep", deep});
     for (auto &t : tables) {
-        symbol_model m;
+        symbol_model m, d;
         model_reset(&m);
         for (int s = 0; s < symbol_count; s++)
             m.frequency[s] = t.counts[s];
-        model_rebuild(&m);
+        d = m;
+        model_rebuild_codes(&m);
+        model_rebuild(&d);
         int longest = 0;
         for (int s = 0; s < symbol_count; s++) {
             for (uint64_t following : {0x0ull, 0x5A5ull, 0x7FFull})
-                EXPECT_EQ(decode_code(m, m.code[s], m.code_length[s], following), s) << t.name << " symbol " << s;
+                EXPECT_EQ(decode_code(d, m.code[s], m.code_length[s], following), s) << t.name << " symbol " << s;
             longest = std::max(longest, (int)m.code_length[s]);
         }
         if (std::string(t.name) != "flat") {
