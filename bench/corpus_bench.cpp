@@ -20,6 +20,7 @@
 #include <unistd.h>
 #include <vector>
 #include <zlib.h>
+#include "bench/zlib_peer.h"
 #include "archive/archive_file.h"
 #include "archive/decoder.h"
 #include "archive/input_stream.h"
@@ -60,20 +61,6 @@ struct folder_figures {
     std::vector<bytes> deflated; // windowBits 13, for the inflate rounds
 };
 
-bytes deflate_raw(const bytes &data, int window_bits)
-{
-    z_stream z{};
-    deflateInit2(&z, 9, Z_DEFLATED, -window_bits, 8, Z_DEFAULT_STRATEGY);
-    bytes out(deflateBound(&z, data.size()));
-    z.next_in = const_cast<Bytef *>(data.data());
-    z.avail_in = (uInt)data.size();
-    z.next_out = out.data();
-    z.avail_out = (uInt)out.size();
-    deflate(&z, Z_FINISH);
-    out.resize(z.total_out);
-    deflateEnd(&z);
-    return out;
-}
 
 // Codes every file at level into sink, fed in pieces as the archive writer reads them.
 void encode_all(entry_encoder *encoder, const std::vector<bytes> &files, int level, byte_sink sink)

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 #include <zlib.h>
+#include "bench/zlib_peer.h"
 #include "archive/archive_file.h"
 #include "archive/decoder.h"
 #include "archive/input_stream.h"
@@ -45,20 +46,6 @@ struct corpus_file {
     bytes deflated;
 };
 
-static bytes deflate_raw(const bytes &data)
-{
-    z_stream z{};
-    deflateInit2(&z, 9, Z_DEFLATED, -13, 8, Z_DEFAULT_STRATEGY);
-    bytes out(deflateBound(&z, data.size()));
-    z.next_in = const_cast<Bytef *>(data.data());
-    z.avail_in = (uInt)data.size();
-    z.next_out = out.data();
-    z.avail_out = (uInt)out.size();
-    deflate(&z, Z_FINISH);
-    out.resize(z.total_out);
-    deflateEnd(&z);
-    return out;
-}
 
 int main(int argc, char **argv)
 {
@@ -81,7 +68,7 @@ int main(int argc, char **argv)
         std::ifstream in(p, std::ios::binary);
         corpus_file f;
         f.data.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-        f.deflated = deflate_raw(f.data);
+        f.deflated = deflate_raw(f.data, 13);
         size_t before = sequence.size();
         entry_encoder_start(encoder.get(), (uint32_t)f.data.size(), byte_sink{append_to, &sequence});
         entry_encoder_feed(encoder.get(), f.data.data(), f.data.size());

@@ -62,11 +62,7 @@ struct pack_round_trip : ::testing::Test {
     void SetUp() override { reset_test_host(); }
     void TearDown() override
     {
-        close_file(&archive_file);
-        close_file(&output_file);
-        take_status();
-        archive_file = file_record{};
-        output_file = file_record{};
+        reset_file_records();
     }
     enum pack_result pack(const std::string &password = "")
     {

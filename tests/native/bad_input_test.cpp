@@ -194,11 +194,7 @@ struct bad_archive_test : ::testing::Test {
 
     void TearDown() override
     {
-        close_file(&archive_file);
-        close_file(&output_file);
-        take_status();
-        archive_file = file_record{};
-        output_file = file_record{};
+        reset_file_records();
     }
     // Self-check, password and run over the program file, into an empty destination.
     run_result extract(const bytes &program)

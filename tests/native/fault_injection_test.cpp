@@ -197,11 +197,7 @@ struct fault_injection_test : ::testing::Test {
     }
     void reset_records()
     {
-        close_file(&archive_file);
-        close_file(&output_file);
-        take_status();
-        archive_file = file_record{};
-        output_file = file_record{};
+        reset_file_records();
         reset_test_host();
     }
     // One extraction into a fresh destination: the exit code, or -1 when it completed.

@@ -61,11 +61,7 @@ struct run_extraction_test : ::testing::Test {
     }
     void TearDown() override
     {
-        close_file(&archive_file);
-        close_file(&output_file);
-        take_status();
-        archive_file = file_record{};
-        output_file = file_record{};
+        reset_file_records();
     }
     // Runs the extraction of an archive with this entry sequence: the exit code, or -1.
     int run(const entry_sequence &entries)

@@ -3,6 +3,8 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include "archive/archive_file.h"
+#include "extract/output_file.h"
 #include "startup/host.h"
 
 test_host_record host_record;
@@ -94,4 +96,13 @@ int run_until_stop(void (*body)(void *), void *argument)
     body(argument);
     stop_armed = 0;
     return -1;
+}
+
+void reset_file_records(void)
+{
+    close_file(&archive_file);
+    close_file(&output_file);
+    take_status();
+    memset(&archive_file, 0, sizeof archive_file);
+    memset(&output_file, 0, sizeof output_file);
 }

@@ -40,6 +40,10 @@ void reset_test_host(void);
 /* Queues the answer for the next message box. */
 void script_answer(int answer);
 
+/* Closes archive_file and output_file if open, clears the pending status and returns
+ * both records to their zero-filled start, as at the start of a process. */
+void reset_file_records(void);
+
 /* Runs body(argument); returns the exit code if it ended the process, or -1 if it returned. */
 int run_until_stop(void (*body)(void *), void *argument);
 
