@@ -117,19 +117,33 @@ static void lane_remainders(const uint8_t *bytes, uint32_t q, uint16_t lane[lane
 }
 #endif
 
+/* Each level of the join below shifts by twice the bytes of the one before:
+ * level_shift[k] is x to the power 8 q 2^k, kept for the q of the last call (blocks
+ * mostly have the same length). */
+#define levels 5 /* 2^levels = lanes */
+static uint32_t shift_q;
+static uint16_t level_shift[levels];
+
 uint16_t crc16_of(const uint8_t *bytes, uint32_t length)
 {
-    /* Lane l takes the bytes [l q, (l + 1) q); their remainders are joined by Horner's
-     * rule, each shifted by the q bytes that follow it, then the tail goes serially. */
+    /* Lane l takes the bytes [l q, (l + 1) q); their remainders are joined pairwise, the
+     * front one of each pair shifted by the bytes of the other, then the tail goes
+     * serially. The joins of a level are independent of each other. */
     uint32_t q = length / lanes;
     uint16_t crc = 0;
     if (q != 0) {
         uint16_t lane[lanes];
         lane_remainders(bytes, q, lane);
-        uint16_t shift = byte_shift(q);
+        if (q != shift_q) {
+            level_shift[0] = byte_shift(q);
+            for (int k = 1; k < levels; k++)
+                level_shift[k] = multiply(level_shift[k - 1], level_shift[k - 1]);
+            shift_q = q;
+        }
+        for (uint32_t k = 0, half = 1; half < lanes; k++, half *= 2)
+            for (uint32_t l = 0; l < lanes; l += 2 * half)
+                lane[l] = multiply(lane[l], level_shift[k]) ^ lane[l + half];
         crc = lane[0];
-        for (int l = 1; l < lanes; l++)
-            crc = multiply(crc, shift) ^ lane[l];
     }
     for (uint32_t i = lanes * q; i < length; i++)
         crc = direct_step(crc, bytes[i]);
