@@ -54,38 +54,49 @@ static uint16_t byte_shift(uint32_t n)
     return result;
 }
 
-#define lanes 16
+#define lanes 32
 
-/* The remainders of the 16 lanes, lane l over the bytes [l q, (l + 1) q). */
+/* The remainders of the 32 lanes, lane l over the bytes [l q, (l + 1) q). */
 #if defined(__GNUC__) && defined(__SSE2__)
 typedef uint16_t lane_vector __attribute__((vector_size(16)));
 typedef int16_t signed_lane_vector __attribute__((vector_size(16)));
 
 /* One step in each of eight lanes at once. */
 #define vector_step(v) (v = (v << 1) ^ ((lane_vector)((signed_lane_vector)v >> 15) & poly))
-#define vector_byte(v)                                                                             \
+/* Four groups of eight lanes, whose steps are independent, so that each hides the
+ * others' latency; the groups are kept in registers. */
+#define group_step(v0, v1, v2, v3)                                                                 \
+    (vector_step(v0), vector_step(v1), vector_step(v2), vector_step(v3))
+#define group_byte(v0, v1, v2, v3)                                                                 \
     do {                                                                                           \
-        vector_step(v); vector_step(v); vector_step(v); vector_step(v);                            \
-        vector_step(v); vector_step(v); vector_step(v); vector_step(v);                            \
+        group_step(v0, v1, v2, v3); group_step(v0, v1, v2, v3);                                    \
+        group_step(v0, v1, v2, v3); group_step(v0, v1, v2, v3);                                    \
+        group_step(v0, v1, v2, v3); group_step(v0, v1, v2, v3);                                    \
+        group_step(v0, v1, v2, v3); group_step(v0, v1, v2, v3);                                    \
     } while (0)
+#define load_group(p, q) {p[0], p[q], p[2 * q], p[3 * q], p[4 * q], p[5 * q], p[6 * q], p[7 * q]}
 
 static void lane_remainders(const uint8_t *bytes, uint32_t q, uint16_t lane[lanes])
 {
     const lane_vector poly = {polynomial, polynomial, polynomial, polynomial,
                               polynomial, polynomial, polynomial, polynomial};
-    lane_vector low = {0}, high = {0};
+    lane_vector v0 = {0}, v1 = {0}, v2 = {0}, v3 = {0};
     const uint8_t *p = bytes;
     for (uint32_t j = 0; j < q; j++, p++) {
-        lane_vector a = {p[0], p[q], p[2 * q], p[3 * q], p[4 * q], p[5 * q], p[6 * q], p[7 * q]};
-        lane_vector b = {p[8 * q], p[9 * q], p[10 * q], p[11 * q], p[12 * q], p[13 * q], p[14 * q], p[15 * q]};
-        low ^= a << 8;
-        high ^= b << 8;
-        vector_byte(low);
-        vector_byte(high);
+        const uint8_t *p1 = p + 8 * q, *p2 = p + 16 * q, *p3 = p + 24 * q;
+        lane_vector a0 = load_group(p, q), a1 = load_group(p1, q);
+        lane_vector a2 = load_group(p2, q), a3 = load_group(p3, q);
+        v0 ^= a0 << 8;
+        v1 ^= a1 << 8;
+        v2 ^= a2 << 8;
+        v3 ^= a3 << 8;
+        group_byte(v0, v1, v2, v3);
     }
     for (int l = 0; l < 8; l++) {
-        lane[l] = low[l];
-        lane[l + 8] = high[l];
+        lane[l] = v0[l];
+        lane[l + 8] = v1[l];
+        lane[l + 16] = v2[l];
+        lane[l + 24] = v3[l];
     }
 }
 #else
@@ -106,19 +117,33 @@ static void lane_remainders(const uint8_t *bytes, uint32_t q, uint16_t lane[lane
 }
 #endif
 
+/* Each level of the join below shifts by twice the bytes of the one before:
+ * level_shift[k] is x to the power 8 q 2^k, kept for the q of the last call (blocks
+ * mostly have the same length). */
+#define levels 5 /* 2^levels = lanes */
+static uint32_t shift_q;
+static uint16_t level_shift[levels];
+
 uint16_t crc16_of(const uint8_t *bytes, uint32_t length)
 {
-    /* Lane l takes the bytes [l q, (l + 1) q); their remainders are joined by Horner's
-     * rule, each shifted by the q bytes that follow it, then the tail goes serially. */
+    /* Lane l takes the bytes [l q, (l + 1) q); their remainders are joined pairwise, the
+     * front one of each pair shifted by the bytes of the other, then the tail goes
+     * serially. The joins of a level are independent of each other. */
     uint32_t q = length / lanes;
     uint16_t crc = 0;
     if (q != 0) {
         uint16_t lane[lanes];
         lane_remainders(bytes, q, lane);
-        uint16_t shift = byte_shift(q);
+        if (q != shift_q) {
+            level_shift[0] = byte_shift(q);
+            for (int k = 1; k < levels; k++)
+                level_shift[k] = multiply(level_shift[k - 1], level_shift[k - 1]);
+            shift_q = q;
+        }
+        for (uint32_t k = 0, half = 1; half < lanes; k++, half *= 2)
+            for (uint32_t l = 0; l < lanes; l += 2 * half)
+                lane[l] = multiply(lane[l], level_shift[k]) ^ lane[l + half];
         crc = lane[0];
-        for (int l = 1; l < lanes; l++)
-            crc = multiply(crc, shift) ^ lane[l];
     }
     for (uint32_t i = lanes * q; i < length; i++)
         crc = direct_step(crc, bytes[i]);

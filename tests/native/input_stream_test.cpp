@@ -59,7 +59,8 @@ TEST(crc16, the_lanes_give_what_stepping_gives_at_every_length)
         state = state * 1103515245u + 12345u;
         b = (uint8_t)(state >> 23);
     }
-    for (uint32_t n : {0u, 1u, 15u, 16u, 17u, 100u, 255u, 256u, 257u, 511u, 4095u, 4096u, 5000u}) {
+    for (uint32_t n : {0u, 1u, 15u, 16u, 17u, 31u, 32u, 33u, 100u, 255u, 256u, 257u, 511u, 1023u, 1024u,
+                       1025u, 1055u, 4094u, 4095u, 4096u, 5000u}) {
         uint16_t stepped = 0;
         for (uint32_t i = 0; i < n; i++)
             stepped = crc16_step(stepped, data[i]);
