@@ -4,6 +4,18 @@
 source "$(dirname "$0")/lib.sh"
 
 read_failure=$(cp932 "ファイルの読み込みに失敗しました。")
+
+# p.exe stops at start-up with the read failure, before its window is ever shown.
+expect_read_failure() {
+    drive <<EOF
+start $(winpath "$work/p.exe") $(winpath "$work")
+box core_gui ok $read_failure
+visible core_gui 0
+answer ok
+exit 1
+EOF
+}
+
 smaller=$(cp932 "ファイルのサイズが元々のファイルより小さいです。解凍できません。")
 larger=$(cp932 "ファイルのサイズが元々のファイルより大きいです。このファイルはウイルスに感染している可能性があります。解凍できません。")
 title=$(cp932 "Quillmere Ver 1.30 (C) the Quillmere developers")
@@ -31,13 +43,7 @@ too_short_for_the_size)
     # 1 to 3 bytes after the stub cannot hold the recorded size.
     for extra in 00 0000 000000; do
         program p.exe "$extra"
-        drive <<EOF
-start $(winpath "$work/p.exe") $(winpath "$work")
-box core_gui ok $read_failure
-visible core_gui 0
-answer ok
-exit 1
-EOF
+        expect_read_failure
     done
     ;;
 size_mismatch)
@@ -90,13 +96,7 @@ unterminated_string)
     size_of() { le32 $((stub_size + 4 + ${#1} / 2)); }
     for body in "$(cp932 "途中で終わる")" "00$(cp932 "run.exe")" "0000" "000001" "00000134"; do
         program p.exe "$(size_of "$body")$body"
-        drive <<EOF
-start $(winpath "$work/p.exe") $(winpath "$work")
-box core_gui ok $read_failure
-visible core_gui 0
-answer ok
-exit 1
-EOF
+        expect_read_failure
     done
     ;;
 *)
