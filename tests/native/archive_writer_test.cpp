@@ -89,17 +89,7 @@ struct pack_round_trip : ::testing::Test {
         destination = dir.at("out") + "\\";
         typed = password;
         mkdir(dir.at("out").c_str(), 0777);
-        return run_until_stop(
-            [](void *) {
-                if (self_check(path.c_str()) != archive_ready)
-                    return;
-                reset_input_stream();
-                archive_key.length = 0;
-                if (password_flag && !check_password(typed.data(), (uint32_t)typed.size()))
-                    return;
-                run_extraction(destination.c_str());
-            },
-            nullptr);
+        return run_program(path.c_str(), typed.c_str(), destination.c_str());
     }
 };
 

@@ -207,17 +207,7 @@ struct bad_archive_test : ::testing::Test {
         path = dir.write("program.exe", program);
         destination = dir.at("dest") + "\\";
         typed = password;
-        int code = run_until_stop(
-            [](void *) {
-                if (self_check(path.c_str()) != archive_ready)
-                    return;
-                reset_input_stream();
-                archive_key.length = 0;
-                if (password_flag && !check_password(typed.c_str(), (uint32_t)typed.size()))
-                    return;
-                run_extraction(destination.c_str());
-            },
-            nullptr);
+        int code = run_program(path.c_str(), typed.c_str(), destination.c_str());
         run_result r{code, host_record.boxes ? host_record.box[0].text : "", {}};
         for (auto &e : std::filesystem::recursive_directory_iterator(dir.at("dest")))
             if (e.is_regular_file())

@@ -203,8 +203,6 @@ struct fault_injection_test : ::testing::Test {
     // One extraction into a fresh destination: the exit code, or -1 when it completed.
     int extract(uint32_t fail_at)
     {
-        static fault_injection_test *self;
-        self = this;
         fs::remove_all(dir.at("dest"));
         fs::create_directory(dir.at("dest"));
         reset_records();
@@ -212,15 +210,7 @@ struct fault_injection_test : ::testing::Test {
         platform_operations = 0;
         platform_fail_at = fail_at;
         platform_observe = observe;
-        int code = run_until_stop(
-            [](void *) {
-                if (self_check(archive_path.c_str()) != archive_ready)
-                    return;
-                reset_input_stream();
-                archive_key.length = 0;
-                run_extraction(self->destination.c_str());
-            },
-            nullptr);
+        int code = run_program(archive_path.c_str(), nullptr, destination.c_str());
         platform_observe = nullptr;
         platform_fail_at = 0;
         return code;

@@ -67,18 +67,8 @@ struct run_extraction_test : ::testing::Test {
     int run(const entry_sequence &entries)
     {
         static std::string path;
-        static run_extraction_test *self;
         path = dir.write("program.exe", archive_file_bytes(entries.data()));
-        self = this;
-        return run_until_stop(
-            [](void *) {
-                if (self_check(path.c_str()) != archive_ready)
-                    return;
-                reset_input_stream();
-                archive_key.length = 0;
-                run_extraction(self->destination.c_str());
-            },
-            nullptr);
+        return run_program(path.c_str(), nullptr, destination.c_str());
     }
     bytes got(const std::string &name) { return dir.read("out/" + name); }
     bool exists(const std::string &name) { return dir.exists("out/" + name); }

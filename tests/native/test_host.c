@@ -4,8 +4,13 @@
 #include <stdlib.h>
 #include <string.h>
 #include "archive/archive_file.h"
+#include "archive/header.h"
+#include "archive/input_stream.h"
+#include "archive/password.h"
+#include "extract/run_extraction.h"
 #include "extract/output_file.h"
 #include "startup/host.h"
+#include "startup/self_check.h"
 
 test_host_record host_record;
 static jmp_buf stop_point;
@@ -105,4 +110,29 @@ void reset_file_records(void)
     take_status();
     memset(&archive_file, 0, sizeof archive_file);
     memset(&output_file, 0, sizeof output_file);
+}
+
+static struct {
+    const char *program, *password, *destination;
+} program_run;
+
+static void run_program_body(void *unused)
+{
+    (void)unused;
+    if (self_check(program_run.program) != archive_ready)
+        return;
+    reset_input_stream();
+    archive_key.length = 0;
+    if (password_flag && program_run.password != NULL &&
+        !check_password(program_run.password, (uint32_t)strlen(program_run.password)))
+        return;
+    run_extraction(program_run.destination);
+}
+
+int run_program(const char *program, const char *password, const char *destination)
+{
+    program_run.program = program;
+    program_run.password = password;
+    program_run.destination = destination;
+    return run_until_stop(run_program_body, NULL);
 }

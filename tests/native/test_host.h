@@ -44,6 +44,11 @@ void script_answer(int answer);
  * both records to their zero-filled start, as at the start of a process. */
 void reset_file_records(void);
 
+/* Runs what the stub runs on a program file: the self-check, then, for a protected
+ * archive, the password test of password (none when it is NULL), then the extraction
+ * into destination. The exit code if it ended the process, or -1 if it returned. */
+int run_program(const char *program, const char *password, const char *destination);
+
 /* Runs body(argument); returns the exit code if it ended the process, or -1 if it returned. */
 int run_until_stop(void (*body)(void *), void *argument);
 
