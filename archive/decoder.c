@@ -24,8 +24,10 @@ static symbol_model model;
  * registers. */
 #if defined(__GNUC__)
 #define step static inline __attribute__((always_inline))
+#define rarely(c) __builtin_expect(!!(c), 0)
 #else
 #define step static inline
+#define rarely(c) (c)
 #endif
 
 /* The bit reader: bits holds count unused bits, lowest first; above them it holds nothing
@@ -164,11 +166,11 @@ step uint32_t decode_symbol(bit_reader *r)
         top_up(r);
     for (;;) {
         uint32_t entry = model.lookup[r->bits & (lookup_size - 1)];
-        if (lookup_length(entry) <= r->count) {
+        if (!rarely(lookup_length(entry) > r->count)) {
             r->bits >>= entry & 63; /* the length, without taking it out first */
             r->count -= lookup_length(entry);
             uint32_t node = lookup_value(entry);
-            if (node < symbol_count)
+            if (!rarely(node >= symbol_count))
                 return node;
             while (model.node[node].left >= 0)
                 node = (uint32_t)(take_bits(r, 1) ? model.node[node].right : model.node[node].left);
@@ -230,9 +232,9 @@ void decode_entry(int32_t size)
         if (model_rebuild_due(&model))
             rebuild_tree();
         uint32_t run = cancel_flag ? 1 : model_symbols_to_rebuild(&model);
-        uint32_t done = 0;
-        for (; done < run; done++) {
-            if (o.at >= o.limit) {
+        uint32_t left = run;
+        do {
+            if (rarely(o.at >= o.limit)) {
                 if (o.at >= o.stop)
                     break;
                 write_position = window_base + (int32_t)o.at; /* the window is full */
@@ -246,8 +248,8 @@ void decode_entry(int32_t size)
             } else {
                 decode_copy(&r, &o, size);
             }
-        }
-        model_count_symbols(&model, done);
+        } while (--left != 0);
+        model_count_symbols(&model, run - left);
     }
     write_position = window_base + (int32_t)o.at;
     in = r;
