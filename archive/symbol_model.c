@@ -27,32 +27,41 @@ static uint64_t sort_key(uint32_t weight, uint32_t place, uint32_t symbol)
     return (uint64_t)weight << 32 | (uint64_t)(0xFFFFu - place) << 16 | symbol;
 }
 
-/* Sorts keys[0 .. n) descending; keys[-1] is above every key. */
+/* Sorts keys[0 .. n) descending; keys[-3 .. -1] are above every key. Most keys move
+ * back by less than three places, which is worked out without branches; a key that
+ * moves further goes on one place at a time. */
 static void insertion_sort(uint64_t *keys, uint32_t n)
 {
     for (uint32_t j = 1; j < n; j++) {
         uint64_t key = keys[j];
         uint64_t *at = keys + j;
-        for (; at[-1] < key; at--)
-            at[0] = at[-1];
-        at[0] = key;
+        uint64_t a = at[-3], b = at[-2], c = at[-1];
+        uint32_t moves = (uint32_t)(a < key) + (uint32_t)(b < key) + (uint32_t)(c < key);
+        at[0] = moves >= 1 ? c : key;
+        at[-1] = moves >= 2 ? b : moves == 1 ? key : c;
+        at[-2] = moves >= 3 ? a : moves == 2 ? key : b;
+        if (moves == 3) {
+            at -= 3;
+            for (; at[-1] < key; at--)
+                at[0] = at[-1];
+            at[0] = key;
+        }
     }
 }
 
 /* Many changed leaves (at the early rebuilds most of those seen) come in no useful order;
  * they are sorted by their counts radix_bits at a time, lowest first, each pass stable,
- * which keeps leaves of equal count in their last order. Returns where the sorted keys
- * are (keys or spare, each with room for n + 1). */
+ * which keeps leaves of equal count in their last order; highest has every bit set that
+ * some count has. Returns where the sorted keys are (keys or spare, each with room for
+ * n + 1). */
 #define radix_least 24
-#define radix_bits 6 /* counts below 4096, as up to the 2048th symbol, take two passes */
+#define radix_bits 6
 #define radix_size (1u << radix_bits)
 #define radix_top (radix_size - 1)
+#define radix_two_passes (1u << 2 * radix_bits) /* counts below it, as up to the 2048th symbol */
 
-static uint64_t *radix_sort(uint64_t *keys, uint64_t *spare, uint32_t n)
+static uint64_t *radix_sort(uint64_t *keys, uint64_t *spare, uint32_t n, uint32_t highest)
 {
-    uint32_t highest = 0;
-    for (uint32_t i = 0; i < n; i++)
-        highest |= (uint32_t)(keys[i] >> 32);
     for (uint32_t shift = 32; shift < 64 && (highest >> (shift - 32)) != 0; shift += radix_bits) {
         uint32_t start[radix_size] = {0};
         for (uint32_t i = 0; i < n; i++)
@@ -74,11 +83,11 @@ static uint64_t *radix_sort(uint64_t *keys, uint64_t *spare, uint32_t n)
 
 static void sort_leaves(symbol_model *model)
 {
-    uint64_t changed_list[2 * symbol_count + 2], kept[symbol_count + 1];
-    uint64_t *changed = changed_list + 1; /* changed[-1] is a sentinel above every key */
+    uint64_t changed_list[2 * symbol_count + 4], kept[symbol_count + 1];
+    uint64_t *changed = changed_list + 3; /* changed[-3 .. -1] are sentinels above every key */
     uint32_t n_changed = 0, n_kept = 0;
     uint32_t *order_weight = model->order_weight + 1;
-    changed[-1] = ~(uint64_t)0;
+    changed[-1] = changed[-2] = changed[-3] = ~(uint64_t)0;
     /* Without branches: each key is written to both lists, and only its own list's end
      * moves on. */
     for (uint32_t i = 0; i < symbol_count; i++) {
@@ -93,10 +102,15 @@ static void sort_leaves(symbol_model *model)
     }
     if (n_changed == 0)
         return;
-    if (n_changed < radix_least)
+    /* Larger counts, as in the later rebuilds of a long entry, mostly keep their order,
+     * and sort faster by insertion than in three radix passes or more. */
+    uint32_t highest = 0;
+    for (uint32_t i = 0; i < n_changed; i++)
+        highest |= (uint32_t)(changed[i] >> 32);
+    if (n_changed < radix_least || highest >= radix_two_passes)
         insertion_sort(changed, n_changed);
     else
-        changed = radix_sort(changed, changed_list + symbol_count + 1, n_changed);
+        changed = radix_sort(changed, changed_list + symbol_count + 3, n_changed, highest);
     /* The two lists mostly come in long runs of one or the other, which branches follow
      * well. */
     kept[n_kept] = 0; /* sentinels: every real key is greater */
@@ -212,35 +226,38 @@ static void derive_codes(symbol_model *model)
     }
 }
 
-/* The table is filled going down the tree a depth at a time. On reaching depth d it is
- * doubled to 2^d entries, which repeats every shorter code in the entries it is a prefix
- * of; every node at depth d then takes the entry of its own path: for a leaf, or a node at
- * depth lookup_bits with longer codes below, for good, for a shallower inner node until
- * its children, whose subtrees cover its entries, write theirs. Nodes at one depth head
- * disjoint subtrees, so there are never more of them than leaves. Without branches: the
- * children are written to the next depth's list always and counted only for an inner
- * node. */
+/* The table is filled going down the tree a depth at a time. Before the children of the
+ * inner nodes at depth d are written it is doubled to 2^(d+1) entries, which repeats
+ * every shorter code in the entries it is a prefix of; each child then takes the entry
+ * of its own path: for a leaf, or a node at depth lookup_bits with longer codes below, for
+ * good, for a shallower inner node until its own children, whose subtrees cover its
+ * entries, write theirs. Inner nodes at one depth head disjoint subtrees, so there are
+ * never more of them than leaves. Without branches: every child is written to the next
+ * depth's list and counted only when it is an inner node. */
 static void build_table(symbol_model *model)
 {
     uint16_t node_at[2][symbol_count + 1], path_at[2][symbol_count + 1];
     uint32_t count = 1, now = 0;
     node_at[0][0] = model_root;
     path_at[0][0] = 0;
-    for (uint32_t d = 0; d <= lookup_bits; d++) {
-        if (d > 0)
-            memcpy(model->lookup + (1u << (d - 1)), model->lookup, sizeof model->lookup[0] << (d - 1));
-        uint32_t below = 0, deeper = d < lookup_bits;
+    model->lookup[0] = lookup_entry(model_root, 0);
+    for (uint32_t d = 0; d < lookup_bits; d++) {
+        uint32_t half = 1u << d;
+        memcpy(model->lookup + half, model->lookup, sizeof model->lookup[0] << d);
+        uint32_t below = 0, deeper = d + 1 < lookup_bits;
         uint16_t *next_node = node_at[1 - now], *next_path = path_at[1 - now];
         for (uint32_t i = 0; i < count; i++) {
-            uint32_t n = node_at[now][i], path = path_at[now][i];
-            const model_node *node = &model->node[n];
-            uint32_t inner = node->left >= 0;
-            model->lookup[path] = lookup_entry(n, d);
-            next_node[below] = (uint16_t)node->left;
+            const model_node *node = &model->node[node_at[now][i]];
+            uint32_t path = path_at[now][i];
+            uint32_t left = (uint16_t)node->left, right = (uint16_t)node->right;
+            model->lookup[path] = lookup_entry(left, d + 1);
+            model->lookup[path | half] = lookup_entry(right, d + 1);
+            next_node[below] = (uint16_t)left;
             next_path[below] = (uint16_t)path;
-            next_node[below + 1] = (uint16_t)node->right;
-            next_path[below + 1] = (uint16_t)(path | 1u << d);
-            below += 2 * (inner & deeper);
+            below += (model->node[left].left >= 0) & deeper;
+            next_node[below] = (uint16_t)right;
+            next_path[below] = (uint16_t)(path | half);
+            below += (model->node[right].left >= 0) & deeper;
         }
         count = below;
         now = 1 - now;
