@@ -105,8 +105,34 @@ step uint32_t take_bits(bit_reader *r, uint32_t n)
     return value;
 }
 
+/* The ternary numbers that fit in the next ternary_table_bits bits, looked up at once:
+ * ternary_table[bits] holds the number and, from bit 8 on, the bits it takes, or 0 for
+ * a number that goes on past them. A loop whose end depends on the data would be
+ * mispredicted at nearly every copy with a number other than 0. */
+#define ternary_table_bits 8
+static uint16_t ternary_table[1u << ternary_table_bits];
+
+static void make_ternary_table(void)
+{
+    for (uint32_t bits = 0; bits < (1u << ternary_table_bits); bits++) {
+        uint32_t v = 0, used = 0;
+        ternary_table[bits] = 0;
+        while (used < ternary_table_bits) {
+            uint32_t digit = bits >> used & 3;
+            used += 2;
+            if (digit == 3) {
+                ternary_table[bits] = (uint16_t)(v | used << 8);
+                break;
+            }
+            v = 3 * v + digit + 1;
+        }
+    }
+}
+
 void start_entry_bits(void)
 {
+    if (ternary_table[3] == 0)
+        make_ternary_table();
     in.bits = 0;
     in.count = 0;
     look_at_block(&in);
@@ -138,6 +164,22 @@ step uint32_t ternary(bit_reader *r)
             report_damaged_archive();
         v = 3 * v + digit + 1;
     }
+}
+
+/* The ternary number after a copy's fields: from the table when enough bits are loaded
+ * from the block in hand, else bit pair by bit pair. */
+step uint32_t copy_ternary(bit_reader *r)
+{
+    if (r->count < ternary_table_bits)
+        top_up(r);
+    if (r->count >= ternary_table_bits) {
+        uint32_t entry = ternary_table[r->bits & ((1u << ternary_table_bits) - 1)];
+        if (entry != 0) {
+            drop(r, entry >> 8);
+            return entry & 0xFF;
+        }
+    }
+    return ternary(r);
 }
 
 uint32_t read_bit(void)
@@ -205,7 +247,7 @@ step void decode_copy(bit_reader *r, output_cursor *o, int32_t size)
     uint32_t low = take_bits(r, distance_bits + length_bits);
     uint32_t distance = 1 + (low & ((1u << distance_bits) - 1));
     uint32_t length = shortest_copy + (low >> distance_bits);
-    uint32_t v = ternary(r);
+    uint32_t v = copy_ternary(r);
     distance += (v % 8) << distance_bits;
     /* A copy reaching before the entry's first byte, or running the produced count past
      * the 32-bit limit, cannot come from a sound archive. */
