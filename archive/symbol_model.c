@@ -144,13 +144,15 @@ static void sort_leaves(symbol_model *model)
  * run_weight is no_weight when none do. */
 typedef struct merge_queue {
     uint32_t leaves, run_start, run_end, untouched, made, run_weight;
+    uint32_t last_start; /* where the last of the heavier runs starts */
 } merge_queue;
 
 #define no_weight 0xFFFFFFFFu
 
 /* Takes the last node off the list and adds its weight to *weight. */
 static inline int16_t take_last(merge_queue *q, const uint32_t *leaf_weight, const uint16_t *leaf_order,
-                                const int16_t *inner, const uint32_t *inner_weight, uint32_t *weight)
+                                const int16_t *inner, const uint32_t *inner_weight,
+                                const uint16_t *run_end_at, uint32_t *weight)
 {
     if (q->run_weight > leaf_weight[q->leaves]) {
         *weight += leaf_weight[q->leaves];
@@ -161,9 +163,7 @@ static inline int16_t take_last(merge_queue *q, const uint32_t *leaf_weight, con
     if (q->run_end == q->run_start) {
         if (q->untouched < q->made) {
             uint32_t w = inner_weight[q->untouched];
-            uint32_t end = q->untouched + 1;
-            while (end < q->made && inner_weight[end] == w)
-                end++;
+            uint32_t end = run_end_at[q->untouched];
             q->run_weight = w;
             q->run_start = q->untouched;
             q->run_end = q->untouched = end;
@@ -178,14 +178,15 @@ static void merge_tree(symbol_model *model)
 {
     int16_t inner[symbol_count - 1];
     uint32_t inner_weight[symbol_count - 1];
+    uint16_t run_end_at[symbol_count - 1]; /* [s]: the end of the heavier run starting at s */
     const uint32_t *leaf_weight = model->order_weight;
     const uint16_t *leaf_order = model->leaf_order;
-    merge_queue q = {symbol_count, 0, 0, 0, 0, no_weight};
+    merge_queue q = {symbol_count, 0, 0, 0, 0, no_weight, 0};
     for (uint32_t k = 0; k < symbol_count - 1; k++) {
         /* The counts add up to 257 plus the symbols of an entry, below 2^32. */
         uint32_t weight = 0;
-        int16_t b = take_last(&q, leaf_weight, leaf_order, inner, inner_weight, &weight);
-        int16_t a = take_last(&q, leaf_weight, leaf_order, inner, inner_weight, &weight);
+        int16_t b = take_last(&q, leaf_weight, leaf_order, inner, inner_weight, run_end_at, &weight);
+        int16_t a = take_last(&q, leaf_weight, leaf_order, inner, inner_weight, run_end_at, &weight);
         int16_t made = (int16_t)(symbol_count + k);
         model->node[made].weight = weight;
         model->node[made].left = a;
@@ -201,7 +202,11 @@ static void merge_tree(symbol_model *model)
             if (q.run_end > q.made)
                 q.untouched = q.made = q.run_end;
         } else {
+            /* Behind the heavier runs: as heavy as the last of them, it makes it longer. */
+            uint32_t longer = q.made > q.untouched && inner_weight[q.made - 1] == weight;
+            q.last_start = longer ? q.last_start : q.made;
             slot = q.made++;
+            run_end_at[q.last_start] = (uint16_t)q.made;
         }
         inner[slot] = made;
         inner_weight[slot] = weight;
