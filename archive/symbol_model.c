@@ -60,20 +60,34 @@ static void insertion_sort(uint64_t *keys, uint32_t n)
 #define radix_top (radix_size - 1)
 #define radix_two_passes (1u << 2 * radix_bits) /* counts below it, as up to the 2048th symbol */
 
+#define digit_of(key, shift) (radix_top - ((uint32_t)((key) >> (shift)) & radix_top))
+
 static uint64_t *radix_sort(uint64_t *keys, uint64_t *spare, uint32_t n, uint32_t highest)
 {
+    /* The keys go in two halves, each counted and placed on its own: counts of one
+     * digit would otherwise wait for each other, one after the other. */
+    uint32_t half = n / 2;
     for (uint32_t shift = 32; shift < 64 && (highest >> (shift - 32)) != 0; shift += radix_bits) {
-        uint32_t start[radix_size] = {0};
-        for (uint32_t i = 0; i < n; i++)
-            start[radix_top - (keys[i] >> shift & radix_top)]++;
+        uint32_t front[radix_size] = {0}, back[radix_size] = {0};
+        for (uint32_t i = 0; i < half; i++) {
+            front[digit_of(keys[i], shift)]++;
+            back[digit_of(keys[half + i], shift)]++;
+        }
+        if (n & 1)
+            back[digit_of(keys[n - 1], shift)]++;
         uint32_t sum = 0;
         for (uint32_t b = 0; b < radix_size; b++) {
-            uint32_t count = start[b];
-            start[b] = sum;
-            sum += count;
+            uint32_t in_front = front[b], in_back = back[b];
+            front[b] = sum;
+            back[b] = sum + in_front;
+            sum += in_front + in_back;
         }
-        for (uint32_t i = 0; i < n; i++)
-            spare[start[radix_top - (keys[i] >> shift & radix_top)]++] = keys[i];
+        for (uint32_t i = 0; i < half; i++) {
+            spare[front[digit_of(keys[i], shift)]++] = keys[i];
+            spare[back[digit_of(keys[half + i], shift)]++] = keys[half + i];
+        }
+        if (n & 1)
+            spare[back[digit_of(keys[n - 1], shift)]++] = keys[n - 1];
         uint64_t *t = keys;
         keys = spare;
         spare = t;
