@@ -53,7 +53,7 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "usage: %s CORPUS_FOLDER [ROUNDS]\n", argv[0]);
         return 2;
     }
-    int rounds = argc > 2 ? std::atoi(argv[2]) : 15;
+    int rounds = argc > 2 ? std::atoi(argv[2]) : 40;
     std::vector<fs::path> paths;
     for (auto &e : fs::recursive_directory_iterator(argv[1]))
         if (e.is_regular_file())
