@@ -265,6 +265,32 @@ TEST(codec, a_copy_may_run_past_the_size_and_repeats_its_last_bytes)
     }
 }
 
+// The number after a copy is looked up in one step when its bits are loaded, and read a
+// digit pair at a time when it is longer (from 40 on) or the archive ends within eight
+// bits of its start; either way it must come out the same.
+TEST(codec, copy_numbers_decode_alike_looked_up_or_read_pair_by_pair)
+{
+    for (uint32_t v : {0u, 8u, 16u, 32u, 40u, 120u}) {
+        for (bool more : {false, true}) {
+            SCOPED_TRACE(testing::Message() << "v " << v << (more ? ", a literal after" : ", at the end"));
+            bit_builder b;
+            b.put_text("10100000"); // 0x61
+            b.put_text("00000011"); // match_symbol
+            b.put(0, 10);           // distance 1
+            b.put(0, 4);            // length 2 + 16 * (v div 8)
+            b.put_text(ternary_text(v).c_str());
+            if (more)
+                b.put_text("01000000"); // 0x41
+            bytes expected(3 + 16 * (v / 8), 0x61);
+            if (more)
+                expected.push_back(0x41);
+            reader_run r(frame(b.out));
+            EXPECT_EQ(r.decode((int32_t)expected.size()), -1);
+            EXPECT_EQ(r.output(), expected);
+        }
+    }
+}
+
 TEST(codec, cancel_stops_between_symbols_after_the_next_rebuild)
 {
     bytes data = text_data(60000);
