@@ -131,7 +131,7 @@ static void make_ternary_table(void)
 
 void start_entry_bits(void)
 {
-    if (ternary_table[3] == 0)
+    if (ternary_table[3] == 0) /* the bits 1 1, the number 0, not yet entered */
         make_ternary_table();
     in.bits = 0;
     in.count = 0;
@@ -150,11 +150,6 @@ void finish_entry_bits(void)
 
 step uint32_t ternary(bit_reader *r)
 {
-    need(r, 2);
-    if ((r->bits & 3) == 3) { /* the most common number, 0 */
-        drop(r, 2);
-        return 0;
-    }
     uint32_t v = 0;
     for (;;) {
         uint32_t digit = take_bits(r, 2);
