@@ -623,8 +623,18 @@ static void run_command(int argc, char **argv)
     } else if (strcmp(c, "focus") == 0) { /* focus CLASS ID: the keyboard focus is there */
         need(2, "CLASS ID");
         HWND control = control_of(argv[1], argv[2]);
-        if (!wait_until(focus_matches, control))
-            fail("the focus is not in %s %s", argv[1], argv[2]);
+        if (!wait_until(focus_matches, control)) {
+            GUITHREADINFO info = {0};
+            char focus[64] = "none", active[64] = "none";
+            info.cbSize = sizeof info;
+            GetGUIThreadInfo(child.dwThreadId, &info);
+            if (info.hwndFocus != NULL)
+                GetClassNameA(info.hwndFocus, focus, sizeof focus);
+            if (info.hwndActive != NULL)
+                GetClassNameA(info.hwndActive, active, sizeof active);
+            fail("the focus is not in %s %s but in %s %d (active window %s)", argv[1], argv[2], focus,
+                 info.hwndFocus != NULL ? GetDlgCtrlID(info.hwndFocus) : 0, active);
+        }
     } else if (strcmp(c, "post") == 0) { /* post CLASS MESSAGE COUNT: COUNT plain messages, no parameters */
         need(3, "CLASS MESSAGE COUNT");
         HWND window = window_of(argv[1]);
